@@ -1,0 +1,86 @@
+#include "app/DownloadRules.h"
+#include "app/Unit1.h"
+#include "platform/Connectivity.h"
+#include "platform/HttpClient.h"
+#include "settings/Unit2.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcDownload, "vornix.download")
+
+namespace {
+
+const QString kTitle = QStringLiteral("Обновление");
+
+QString message(const QString &url, const QString &words) { return url + u'\r' + words; }
+
+// Keeps the hourglass up for exactly as long as the transfer blocks the window.
+class TBusyCursor {
+public:
+  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+  TBusyCursor(const TBusyCursor &) = delete;
+  TBusyCursor &operator=(const TBusyCursor &) = delete;
+};
+
+} // namespace
+
+int TForm1::updateMinutes() const { return FFormSetting ? FFormSetting->updateMinutes() : 30; }
+
+bool TForm1::IsConnected() { return TConnectivity::isConnected(); }
+
+bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool report) {
+  if (FDestroying)
+    return true;
+  const bool exists = QFileInfo::exists(fileName);
+  if (exists && IsFreshCopy(fileName, GetFileModified(fileName), QDateTime::currentDateTime(),
+                            updateMinutes()))
+    return true;
+
+  if (report)
+    ReportStatus(1, kTitle, message(url, QStringLiteral("Обновление данных с сервера...")));
+  if (!IsConnected()) {
+    if (!report)
+      return false;
+    ReportStatus(2, kTitle, message(url, QStringLiteral("Нет подключения к Internet.")));
+    return exists;
+  }
+
+  THttpResult result;
+  {
+    TBusyCursor busy;
+    // Let the window paint the message and the cursor before it blocks.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    result = THttpClient().download(WithHttpScheme(url), fileName);
+  }
+  if (!result.ok())
+    qCWarning(lcDownload).noquote() << url << "failed:" << int(result.outcome) << result.httpStatus
+                                    << result.error;
+
+  if (report) {
+    switch (result.outcome) {
+    case THttpOutcome::Ok:
+      ReportStatus(1, kTitle, message(url, QStringLiteral("Обновление выполнено.")));
+      break;
+    case THttpOutcome::WriteFailed:
+      ReportStatus(3, kTitle,
+                   message(url, QStringLiteral("Ошибка обновления: \rне удалось сохранить файл.")));
+      break;
+    case THttpOutcome::ConnectFailed:
+      ReportStatus(3, kTitle, message(url, QStringLiteral("Ошибка обновления: \rне удалось "
+                                                          "выполнить соединение с сервером.")));
+      break;
+    default:
+      break; // the closing line below says it all
+    }
+    if (result.ok()) {
+      PlayEventSound(3);
+    } else {
+      ReportStatus(3, kTitle, message(url, QStringLiteral("Не удалось получить удаленный файл.")));
+      PlayEventSound(2);
+    }
+  }
+  return result.ok();
+}

@@ -1,0 +1,538 @@
+#include "app/Unit1.h"
+
+#include "app/ProgramSite.h"
+#include "app/WindowStateStore.h"
+#include "feeds/ArchiveTemplates.h"
+#include "feeds/RSSViewItem.h"
+#include "feeds/URLLbl.h"
+#include "platform/DataFolder.h"
+#include "platform/EventSound.h"
+#include "platform/TextFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QMoveEvent>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QSystemTrayIcon>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kMinWidthWithPanel = 670;
+constexpr int kMinWidthWithoutPanel = 510;
+
+template <typename W> W *named(W *widget, const char *name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+// Hints show as tooltips and, through status tips, in the status line.
+void setHint(QWidget *widget, const QString &hint) {
+  widget->setToolTip(hint);
+  widget->setStatusTip(hint);
+  widget->setAccessibleDescription(hint);
+}
+
+QLabel *hiddenLabel(const char *name, const char *caption, QWidget *parent) {
+  auto *label = named(new QLabel(QString::fromLatin1(caption), parent), name);
+  label->hide();
+  return label;
+}
+
+int scaledPointSize(const QFont &font, double factor) {
+  return static_cast<int>(std::nearbyint(font.pointSizeF() * factor)); // halves to even
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
+  setObjectName(QStringLiteral("Form1"));
+  QFont designFont = QApplication::font();
+  designFont.setPointSize(8);
+  setFont(designFont);
+  setMinimumSize(kMinWidthWithoutPanel, 300);
+  FEventSound = std::make_unique<TEventSound>();
+  buildLayout();
+  buildMenus();
+  buildTray();
+  buildTimers();
+  FormCreate();
+}
+
+TForm1::~TForm1() { FDestroying = true; }
+
+void TForm1::setStateStore(std::unique_ptr<TWindowStateStore> store) {
+  FStateStore = std::move(store);
+}
+
+void TForm1::buildLayout() {
+  StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+  StatusBar1Text = named(new QLabel(StatusBar1), "StatusBar1Text");
+  StatusBar1Text->setTextFormat(Qt::PlainText);
+  StatusBar1Text->setAccessibleDescription(QStringLiteral("Строка состояния"));
+  StatusBar1->addWidget(StatusBar1Text, 1);
+  setStatusBar(StatusBar1);
+
+  auto *central = new QWidget(this);
+  auto *row = new QHBoxLayout(central);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+
+  KivTabSet1 = named(new QWidget(central), "KivTabSet1");
+  KivTabSet1->setMinimumWidth(480);
+  auto *tabColumn = new QVBoxLayout(KivTabSet1);
+  tabColumn->setContentsMargins(0, 0, 0, 0);
+  tabColumn->setSpacing(0);
+  KivTabSet1Tabs = named(new QTabBar(KivTabSet1), "KivTabSet1Tabs");
+  KivTabSet1Tabs->setAccessibleName(QStringLiteral("Сайты"));
+  KivTabSet1Tabs->setExpanding(false);
+  KivTabSet1Tabs->addTab(QStringLiteral("Архив"));
+  KivTabSet1Tabs->setCurrentIndex(0);
+  tabColumn->addWidget(KivTabSet1Tabs);
+  connect(KivTabSet1Tabs, &QTabBar::currentChanged, this, &TForm1::KivTabSet1Changed);
+  lft = hiddenLabel("lft", "0", KivTabSet1);
+  lfl = hiddenLabel("lfl", "0", KivTabSet1);
+  lfw = hiddenLabel("lfw", "670", KivTabSet1);
+  lfh = hiddenLabel("lfh", "300", KivTabSet1);
+  lti = hiddenLabel("lti", "0", KivTabSet1);
+  lzenv = hiddenLabel("lzenv", "-1", KivTabSet1);
+
+  ScrollBox1 = named(new QFrame(KivTabSet1), "ScrollBox1");
+  ScrollBox1->setFrameShape(QFrame::NoFrame);
+  tabColumn->addWidget(ScrollBox1, 1);
+  buildFeedArea();
+
+  buildSidePanel();
+  row->addWidget(KivTabSet1, 1);
+  row->addWidget(Panel1);
+  setCentralWidget(central);
+}
+
+void TForm1::buildFeedArea() {
+  auto *column = new QVBoxLayout(ScrollBox1);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  Panel2 = named(new QFrame(ScrollBox1), "Panel2");
+  Panel2->setFrameShape(QFrame::NoFrame);
+  Panel2->setAccessibleName(QStringLiteral("Лента"));
+  auto *header = new QVBoxLayout(Panel2);
+  header->setContentsMargins(8, 4, 8, 2);
+  header->setSpacing(1);
+  column->addWidget(Panel2);
+  auto *bevel = new QFrame(ScrollBox1);
+  bevel->setFrameShape(QFrame::HLine);
+  bevel->setFrameShadow(QFrame::Sunken);
+  column->addWidget(bevel);
+
+  ScrollBox2 = named(new QScrollArea(ScrollBox1), "ScrollBox2");
+  ScrollBox2->setFrameShape(QFrame::NoFrame);
+  ScrollBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ScrollBox2->setWidgetResizable(true);
+  ScrollBox2->setBackgroundRole(QPalette::Base);
+  column->addWidget(ScrollBox2, 1);
+
+  buildFilterBar();
+  column->addWidget(Panel3);
+}
+
+void TForm1::buildFilterBar() {
+  Panel3 = named(new QFrame(ScrollBox1), "Panel3");
+  Panel3->setFrameShape(QFrame::StyledPanel);
+  Panel3->setFrameShadow(QFrame::Raised);
+  auto *bar = new QHBoxLayout(Panel3);
+  bar->setContentsMargins(4, 4, 4, 4);
+
+  EditFilter = named(new QLineEdit(Panel3), "EditFilter");
+  setHint(EditFilter, QStringLiteral("Введите ключевые слова через пробел"));
+  EditFilter->setAccessibleName(QStringLiteral("Ключевые слова"));
+  EditFilter->setClearButtonEnabled(true);
+  ChBFiltered = named(new QCheckBox(QStringLiteral("Фильтр"), Panel3), "ChBFiltered");
+  ChBFiltered->setEnabled(false);
+  Button3 = named(new QPushButton(QStringLiteral("Удалить"), Panel3), "Button3");
+  Button2 = named(new QPushButton(QStringLiteral("<Назад"), Panel3), "Button2");
+  CBFastTransition = named(new QComboBox(Panel3), "CBFastTransition");
+  setHint(CBFastTransition, QStringLiteral("Быстрый переход"));
+  CBFastTransition->setAccessibleName(QStringLiteral("Быстрый переход"));
+  Button1 = named(new QPushButton(QStringLiteral("Далее>"), Panel3), "Button1");
+  for (QPushButton *b : {Button3, Button2, Button1})
+    b->setEnabled(false);
+
+  bar->addWidget(EditFilter, 1);
+  bar->addWidget(ChBFiltered);
+  bar->addSpacing(8);
+  bar->addWidget(Button3);
+  bar->addWidget(Button2);
+  bar->addWidget(CBFastTransition);
+  bar->addWidget(Button1);
+}
+
+void TForm1::buildSidePanel() {
+  Panel1 = named(new QFrame, "Panel1");
+  Panel1->setFixedWidth(170);
+  auto *row = new QHBoxLayout(Panel1);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+
+  Panel4 = named(new QFrame(Panel1), "Panel4");
+  Panel4->setFixedWidth(10);
+  auto *buttonColumn = new QVBoxLayout(Panel4);
+  buttonColumn->setContentsMargins(0, 0, 0, 0);
+  KivXPSpeedButton1 = named(new QToolButton(Panel4), "KivXPSpeedButton1");
+  KivXPSpeedButton1->setFixedSize(10, 40);
+  KivXPSpeedButton1->setArrowType(Qt::RightArrow);
+  setHint(KivXPSpeedButton1, QStringLiteral("Отключить \"Zentara\""));
+  KivXPSpeedButton1->setAccessibleName(QStringLiteral("Zentara"));
+  buttonColumn->addWidget(KivXPSpeedButton1, 0, Qt::AlignVCenter);
+
+  EGBScrollBoxAdvertising = named(new QGroupBox(QStringLiteral(" Zentara "), Panel1),
+                                  "EGBScrollBoxAdvertising");
+  QPalette green = EGBScrollBoxAdvertising->palette();
+  green.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
+  EGBScrollBoxAdvertising->setPalette(green);
+  auto *inside = new QVBoxLayout(EGBScrollBoxAdvertising);
+  inside->setContentsMargins(2, 2, 2, 2);
+  ScrollBoxAdvertising = named(new QScrollArea(EGBScrollBoxAdvertising), "ScrollBoxAdvertising");
+  ScrollBoxAdvertising->setFrameShape(QFrame::NoFrame);
+  ScrollBoxAdvertising->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  inside->addWidget(ScrollBoxAdvertising);
+
+  row->addWidget(Panel4);
+  row->addWidget(EGBScrollBoxAdvertising, 1);
+}
+
+void TForm1::buildMenus() {
+  QMenuBar *bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  N1 = named(bar->addMenu(QStringLiteral("Файл")), "N1");
+  N13 = named(N1->addAction(QStringLiteral("Скрыть")), "N13");
+  named(N1->addSeparator(), "N14");
+  N4 = named(N1->addAction(QStringLiteral("Выход")), "N4");
+  N17 = named(bar->addMenu(QStringLiteral("Источник")), "N17");
+  N3 = named(bar->addMenu(QStringLiteral("Категория")), "N3");
+  N2 = named(bar->addAction(QStringLiteral("Настройки")), "N2");
+  N15 = named(bar->addMenu(QStringLiteral("Справка")), "N15");
+  N16 = named(N15->addAction(QStringLiteral("Сайт программы")), "N16");
+  named(N15->addSeparator(), "N18");
+  N19 = named(N15->addAction(QStringLiteral("О программе")), "N19");
+  N17->setEnabled(false);
+  N3->setEnabled(false);
+  N19->setEnabled(false); // the About window is not part of this build yet
+
+  connect(N13, &QAction::triggered, this, &TForm1::N9Click);
+  connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+  connect(N2, &QAction::triggered, this, &TForm1::N2Click);
+  connect(N16, &QAction::triggered, this, &TForm1::N16Click);
+}
+
+void TForm1::buildTray() {
+  TrayIcon1 = named(new QSystemTrayIcon(QApplication::windowIcon(), this), "TrayIcon1");
+  TrayIcon1->setToolTip(QApplication::applicationDisplayName());
+  KivPopupMenu1 = named(new QMenu(this), "KivPopupMenu1");
+  N9 = named(KivPopupMenu1->addAction(QStringLiteral("Показать")), "N9");
+  QFont bold = N9->font();
+  bold.setBold(true);
+  N9->setFont(bold);
+  KivPopupMenu1->setDefaultAction(N9);
+  named(KivPopupMenu1->addSeparator(), "N10");
+  N7 = named(KivPopupMenu1->addAction(QStringLiteral("Настройки")), "N7");
+  named(KivPopupMenu1->addSeparator(), "N11");
+  N6 = named(new QMenu(QStringLiteral("Сайт"), KivPopupMenu1), "N6");
+  N6Action = KivPopupMenu1->addMenu(N6);
+  N5 = named(new QMenu(QStringLiteral("Категория"), KivPopupMenu1), "N5");
+  N5Action = KivPopupMenu1->addMenu(N5);
+  named(KivPopupMenu1->addSeparator(), "N12");
+  N8 = named(KivPopupMenu1->addAction(QStringLiteral("Выход")), "N8");
+  N6Action->setEnabled(false);
+  N5Action->setEnabled(false);
+  TrayIcon1->setContextMenu(KivPopupMenu1);
+
+  connect(N9, &QAction::triggered, this, &TForm1::N9Click);
+  connect(N7, &QAction::triggered, this, &TForm1::N2Click);
+  connect(N8, &QAction::triggered, this, &TForm1::N4Click);
+  connect(KivPopupMenu1, &QMenu::aboutToShow, this, &TForm1::KivPopupMenu1Popup);
+  connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+    if (r == QSystemTrayIcon::DoubleClick)
+      TrayIcon1DblClick();
+    else if (r == QSystemTrayIcon::Trigger)
+      TrayIcon1Click();
+  });
+  FNotifications = new TNotifications(TrayIcon1, this);
+}
+
+void TForm1::buildTimers() {
+  auto makeTimer = [this](const char *name, int interval) {
+    auto *timer = named(new QTimer(this), name);
+    timer->setInterval(interval);
+    return timer;
+  };
+  Timer1 = makeTimer("Timer1", 30 * 60000 + 5000);
+  Timer2 = makeTimer("Timer2", 500);
+  TimerAdvertisingShow = makeTimer("TimerAdvertisingShow", 3000);
+  TimerHideBallon = makeTimer("TimerHideBallon", 5000);
+  bindTimer(TimerHideBallon, &TForm1::TimerHideBallonTimer);
+
+  // Window moves and resizes arrive in bursts while the user drags the frame;
+  // the position is saved once the burst is over.
+  FSavePositionTimer = new QTimer(this);
+  FSavePositionTimer->setSingleShot(true);
+  FSavePositionTimer->setInterval(300);
+  connect(FSavePositionTimer, &QTimer::timeout, this, &TForm1::SavePosition);
+}
+
+void TForm1::bindTimer(QTimer *timer, void (TForm1::*handler)()) {
+  FTickHandlers.insert(timer, [this, handler] { (this->*handler)(); });
+  connect(timer, &QTimer::timeout, this, handler);
+}
+
+void TForm1::FormCreate() {
+  setWindowTitle(u"  " + QApplication::applicationDisplayName());
+  for (const char *folder : {"xml", "xslt", "html"})
+    WriteTextFile(TDataFolder::file(QString::fromLatin1(folder) + u"/null.txt"), QString());
+  ArchiveTemplate = BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramSiteAddress());
+  ArchiveItemTemplate = BuildArchiveItemTemplate();
+  FStartingOrClosing = true;
+  FTabsRebuilding = false;
+
+  applyWidthRule();
+  resize(std::max(kMinWidthWithoutPanel, minimumWidth()), 300);
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  move(screen.x() + screen.width() - width() - 50, screen.y() + screen.height() - height() - 100);
+
+  EditFilter->clear();
+  CBFastTransition->clear();
+  CBFastTransition->setEnabled(false);
+
+  FeedTitleLabel = named(new TURLLabel(Panel2), "FeedTitleLabel");
+  FeedTitleLabel->setWordWrap(false);
+  QFont titleFont = Panel2->font();
+  titleFont.setPointSize(scaledPointSize(Panel2->font(), 1.4));
+  FeedTitleLabel->setFont(titleFont);
+  FeedInfoLabel = named(new QLabel(Panel2), "FeedInfoLabel");
+  FeedInfoLabel->setTextFormat(Qt::PlainText);
+  QFont infoFont = Panel2->font();
+  infoFont.setPointSize(scaledPointSize(Panel2->font(), 0.9));
+  FeedInfoLabel->setFont(infoFont);
+  QPalette grey = FeedInfoLabel->palette();
+  grey.setColor(QPalette::WindowText, QColor(0x6A, 0x6A, 0x6A));
+  FeedInfoLabel->setPalette(grey);
+  Panel2->layout()->addWidget(FeedTitleLabel);
+  Panel2->layout()->addWidget(FeedInfoLabel);
+
+  ItemView = new TRSSViewItem(ScrollBox2);
+  QFont itemTitleFont = ScrollBox2->font();
+  itemTitleFont.setPointSize(scaledPointSize(ScrollBox2->font(), 1.2));
+  ItemView->FViRSSTitle->setFont(itemTitleFont);
+  ItemView->setContentsMargins(6, 2, 6, 2); // the scroll box's padding
+  ScrollBox2->setWidget(ItemView);
+
+  FStateFileName = TDataFolder::file(QStringLiteral("vx.ini"));
+  TrayIcon1->setVisible(true);
+  Panel4->setAutoFillBackground(true);
+}
+
+void TForm1::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  FormShow();
+}
+
+void TForm1::FormShow() {
+  if (FDestroying || !FStartingOrClosing)
+    return;
+  FStartingOrClosing = false;
+  if (FStateStore && QFileInfo::exists(FStateFileName) && FStateStore->read(*this))
+    KivTextResIni1AfterExecute(true);
+  if (KivTabSet1Tabs->currentIndex() == 0)
+    KivTabSet1Changed(0);
+  setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
+}
+
+bool TForm1::KivTextResIni1UseReadVal(const QVariant &value) { return !value.toString().isEmpty(); }
+
+void TForm1::KivTextResIni1AfterExecute(bool afterRead) {
+  if (!afterRead)
+    return;
+  ChBFiltered->setText(QStringLiteral("Фильтр"));
+  ChBFiltered->setEnabled(!EditFilter->text().isEmpty());
+  FilterText = EditFilter->text();
+  const QString shown = lzenv->text().trimmed();
+  Panel1->setVisible(shown.compare(u"true", Qt::CaseInsensitive) == 0 || StrToIntSafe(shown) != 0);
+  applyWidthRule();
+  QRect frame = geometry();
+  if (const int v = StrToIntSafe(lft->text()); v > 0)
+    frame.moveTop(v);
+  if (const int v = StrToIntSafe(lfl->text()); v > 0)
+    frame.moveLeft(v);
+  if (const int v = StrToIntSafe(lfw->text()); v > 0)
+    frame.setWidth(std::max(v, minimumWidth()));
+  if (const int v = StrToIntSafe(lfh->text()); v > 0)
+    frame.setHeight(std::max(v, minimumHeight()));
+  move(frame.topLeft());
+  resize(frame.size());
+  const int t = StrToIntSafe(lti->text());
+  if (t > 0 && t < KivTabSet1Tabs->count())
+    KivTabSet1Tabs->setCurrentIndex(t);
+}
+
+void TForm1::SavePosition() {
+  lft->setText(QString::number(y()));
+  lfl->setText(QString::number(x()));
+  lfw->setText(QString::number(width()));
+  lfh->setText(QString::number(height()));
+  lzenv->setText(zentaraPanelVisible() ? QStringLiteral("-1") : QStringLiteral("0"));
+  if (FStateStore)
+    FStateStore->write(*this);
+}
+
+void TForm1::moveEvent(QMoveEvent *event) {
+  QMainWindow::moveEvent(event);
+  if (!FStartingOrClosing && event->spontaneous())
+    FSavePositionTimer->start();
+}
+
+void TForm1::resizeEvent(QResizeEvent *event) {
+  QMainWindow::resizeEvent(event);
+  if (!FStartingOrClosing && event->spontaneous())
+    FSavePositionTimer->start();
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  FormClose();
+}
+
+bool TForm1::FormCloseQuery() {
+  FStartingOrClosing = true;
+  FSavePositionTimer->stop();
+  if (FStateStore)
+    FStateStore->write(*this);
+  return true;
+}
+
+void TForm1::FormClose() {
+  ClearView();
+  ClearCategoryMenus();
+  delete FeedTitleLabel;
+  FeedTitleLabel = nullptr;
+  delete FeedInfoLabel;
+  FeedInfoLabel = nullptr;
+  delete ItemView;
+  ItemView = nullptr;
+  HideBalloon();
+  FDestroying = true;
+  TrayIcon1->hide();
+  // The window is a tool window, which Qt never counts as the last one open.
+  QCoreApplication::quit();
+}
+
+bool TForm1::zentaraPanelVisible() const { return !Panel1->isHidden(); }
+
+void TForm1::applyWidthRule() {
+  if (FDestroying)
+    return;
+  setMinimumWidth(zentaraPanelVisible() ? kMinWidthWithPanel : kMinWidthWithoutPanel);
+}
+
+bool TForm1::event(QEvent *event) {
+  if (event->type() == QEvent::StatusTip) {
+    setStatusLine(u' ' + static_cast<QStatusTipEvent *>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TForm1::setStatusLine(const QString &text) {
+  FStatusText = text;
+  // Messages join their parts with carriage returns; the one-line status bar
+  // shows them as spaces.
+  QString shown = text;
+  shown.replace(u'\r', u' ').replace(u'\n', u' ');
+  StatusBar1Text->setText(shown);
+}
+
+void TForm1::ClearView() {
+  setStatusLine(QString());
+  if (FeedTitleLabel) {
+    FeedTitleLabel->clear();
+    FeedTitleLabel->setURL(QString());
+  }
+  if (FeedInfoLabel)
+    FeedInfoLabel->clear();
+  if (ItemView) {
+    ItemView->FViRSSTitle->clear();
+    ItemView->FViRSSTitle->setURL(QString());
+    ItemView->FViRSSPubDate->clear();
+    ItemView->FViRSSCategory->clear();
+    ItemView->FViRSSComments->clear();
+    ItemView->FViRSSComments->setURL(QString());
+    ItemView->FViRSSDescription->clear();
+  }
+  CurrentItem = 0;
+  ItemCount = 0;
+  CBFastTransition->clear();
+  CBFastTransition->setEnabled(false);
+}
+
+void TForm1::ClearCategoryMenus() {
+  N3->clear();
+  N5->clear();
+  N3->setEnabled(false);
+  N5Action->setEnabled(false);
+}
+
+void TForm1::RestartTimer(QTimer *timer, bool fireNow) {
+  if (FDestroying || timer == nullptr)
+    return;
+  if (fireNow) {
+    if (const auto handler = FTickHandlers.value(timer))
+      handler();
+  }
+  timer->start();
+}
+
+void TForm1::KivTabSet1Changed(int index) {
+  if (FDestroying || FTabsRebuilding)
+    return;
+  TimerHideBallonTimer();
+  Button3->setEnabled(false);
+  Button3->setText(index == 0 ? QStringLiteral("Удалить") : QStringLiteral("В архив"));
+  if (FStartingOrClosing)
+    return;
+  ClearView();
+  ClearCategoryMenus();
+  N17->setEnabled(!N17->isEmpty());
+  CurrentItem = 0;
+  lti->setText(QString::number(KivTabSet1Tabs->currentIndex()));
+  N3->setEnabled(!N3->isEmpty());
+}
+
+void TForm1::setTimerActive(QTimer *timer, bool active) {
+  if (active && !timer->isActive())
+    timer->start();
+  else if (!active)
+    timer->stop();
+}

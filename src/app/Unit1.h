@@ -1,0 +1,163 @@
+#pragma once
+
+#include "platform/Notifications.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QStatusBar;
+class QSystemTrayIcon;
+class QTabBar;
+class QTimer;
+class QToolButton;
+class TEventSound;
+class TFormSetting;
+class TRSSViewItem;
+class TURLLabel;
+class TWindowStateStore;
+
+// The main window. It hosts the site tabs, the feed header and item view,
+// the filter and navigation bar, the side panel, the status bar, the tray
+// icon and both menus, and it owns the browsing state that the rest of the
+// program shares.
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+public:
+  explicit TForm1(QWidget *parent = nullptr);
+  ~TForm1() override;
+
+  // Wiring done by the program entry once both windows exist.
+  void setFormSetting(TFormSetting *settings) { FFormSetting = settings; }
+  void setStateStore(std::unique_ptr<TWindowStateStore> store);
+
+  // --- Controls (objectName = the field's name) ---
+  QStatusBar *StatusBar1;
+  QLabel *StatusBar1Text;
+  QWidget *KivTabSet1;
+  QTabBar *KivTabSet1Tabs;
+  QLabel *lft, *lfl, *lfw, *lfh, *lti, *lzenv;
+  QFrame *ScrollBox1;
+  QFrame *Panel2;
+  QFrame *Panel3;
+  QLineEdit *EditFilter;
+  QCheckBox *ChBFiltered;
+  QPushButton *Button3;
+  QPushButton *Button2;
+  QComboBox *CBFastTransition;
+  QPushButton *Button1;
+  QScrollArea *ScrollBox2;
+  QFrame *Panel1;
+  QFrame *Panel4;
+  QToolButton *KivXPSpeedButton1;
+  QGroupBox *EGBScrollBoxAdvertising;
+  QScrollArea *ScrollBoxAdvertising;
+  QSystemTrayIcon *TrayIcon1;
+  QMenu *KivPopupMenu1;
+  QAction *N9, *N7, *N6Action, *N5Action, *N8;
+  QMenu *N6, *N5;
+  QMenu *N1, *N17, *N3, *N15;
+  QAction *N13, *N4, *N2, *N16, *N19;
+  QTimer *Timer1, *Timer2, *TimerAdvertisingShow, *TimerHideBallon;
+
+  // --- Run-time objects and shared browsing state ---
+  TURLLabel *FeedTitleLabel = nullptr;
+  QLabel *FeedInfoLabel = nullptr;
+  TRSSViewItem *ItemView = nullptr;
+  int CurrentItem = 0;
+  int ItemCount = 0;
+  QString FilterText;
+  bool FilterChanged = false;
+  bool FilterKeyPending = false;
+  QString ArchiveTemplate;
+  QString ArchiveItemTemplate;
+
+  bool startingOrClosing() const { return FStartingOrClosing; }
+  bool tabsRebuilding() const { return FTabsRebuilding; }
+  void setTabsRebuilding(bool on) { FTabsRebuilding = on; }
+  bool destroying() const { return FDestroying; }
+  // The status line as last written: one space and the text.
+  QString statusText() const { return FStatusText; }
+  QString stateFileName() const { return FStateFileName; }
+
+  // --- Shared operations ---
+  void ReportStatus(int kind, const QString &title, const QString &text);
+  bool PlayEventSound(int index);
+  void HideBalloon();
+  void TimerHideBallonTimer();
+  void RefreshBalloon();
+  bool DownloadFile(const QString &url, const QString &fileName, bool report);
+  static bool IsConnected();
+  void ClearView();
+  void ClearCategoryMenus();
+  void RestartTimer(QTimer *timer, bool fireNow);
+  void SavePosition();
+
+  // --- Handlers ---
+  void N9Click();
+  void N4Click();
+  void N2Click();
+  void N16Click();
+  void TrayIcon1Click();
+  void TrayIcon1DblClick();
+  void KivPopupMenu1Popup();
+  void KivTabSet1Changed(int index);
+  void KivTextResIni1AfterExecute(bool afterRead);
+  static bool KivTextResIni1UseReadVal(const QVariant &value);
+  bool zentaraPanelVisible() const;
+
+protected:
+  bool event(QEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+  void changeEvent(QEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+private:
+  void buildLayout();
+  void buildFeedArea();
+  void buildFilterBar();
+  void buildSidePanel();
+  void buildMenus();
+  void buildTray();
+  void buildTimers();
+  void bindTimer(QTimer *timer, void (TForm1::*handler)());
+  void FormCreate();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+  void applyWidthRule();
+  static void setTimerActive(QTimer *timer, bool active);
+  void setStatusLine(const QString &text);
+  bool balloonsOff() const;
+  bool soundsOff() const;
+  int updateMinutes() const;
+
+  TFormSetting *FFormSetting = nullptr;
+  std::unique_ptr<TWindowStateStore> FStateStore;
+  std::unique_ptr<TEventSound> FEventSound;
+  TNotifications *FNotifications = nullptr;
+  QTimer *FSavePositionTimer = nullptr;
+  QHash<QTimer *, std::function<void()>> FTickHandlers;
+  QString FStateFileName;
+  QString FStatusText;
+  QString FBalloonTitle;
+  QString FBalloonText;
+  TBalloonIcon FBalloonIcon = TBalloonIcon::None;
+  bool FStartingOrClosing = true;
+  bool FTabsRebuilding = false;
+  bool FDestroying = false;
+};

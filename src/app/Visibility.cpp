@@ -1,0 +1,67 @@
+#include "app/ProgramSite.h"
+#include "app/Unit1.h"
+#include "platform/Shell.h"
+#include "platform/TrayHost.h"
+#include "settings/Unit2.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+
+void TForm1::N9Click() {
+  if (isHidden()) {
+    showNormal();
+    raise();
+    activateWindow();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    RefreshBalloon();
+  } else {
+    hide();
+  }
+  setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
+}
+
+void TForm1::N4Click() { close(); }
+
+void TForm1::N2Click() {
+  if (FDestroying || !FFormSetting)
+    return;
+  if (!FFormSetting->isVisible())
+    FFormSetting->show();
+  FFormSetting->raise();
+  FFormSetting->activateWindow();
+}
+
+void TForm1::N16Click() { TShell::openUrl(ProgramPageAddress()); }
+
+void TForm1::TrayIcon1Click() {
+  // A StatusNotifierItem host reports no double-click; its single click is
+  // the only gesture there is, so it toggles the window.
+  if (TTrayHost::isStatusNotifier()) {
+    TrayIcon1DblClick();
+    return;
+  }
+  if (isVisible()) {
+    raise();
+    activateWindow();
+  }
+}
+
+void TForm1::TrayIcon1DblClick() { N9Click(); }
+
+void TForm1::KivPopupMenu1Popup() {
+  N9->setText(isVisible() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));
+}
+
+void TForm1::changeEvent(QEvent *event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+    return;
+  // Minimising sends the window to the tray; there is no minimised state
+  // with a taskbar button. Hide once the window system has settled the state.
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  QTimer::singleShot(0, this, [this] {
+    if (isVisible())
+      N9Click();
+  });
+}

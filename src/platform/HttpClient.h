@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// How a download ended. Anything but Ok leaves the target file untouched.
+enum class THttpOutcome {
+  Ok,             // complete body with a 2xx status, now in the target file
+  ConnectFailed,  // bad URL, name lookup, refused or timed-out connection, TLS
+  HttpError,      // the server answered with a status outside 2xx
+  TransferBroken, // the connection broke off or stalled before the body ended
+  TooLarge,       // the body exceeded THttpOptions::maxBytes
+  WriteFailed,    // the target (or its temporary file) could not be written
+};
+
+struct THttpOptions {
+  QByteArray userAgent = "Vornix";
+  int connectTimeoutSeconds = 15;
+  // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds is
+  // abandoned, so a stalled server cannot block the window for ever.
+  int lowSpeedBytes = 1;
+  int lowSpeedSeconds = 30;
+  qint64 maxBytes = 32LL * 1024 * 1024;
+  int maxRedirects = 5;
+};
+
+struct THttpResult {
+  THttpOutcome outcome = THttpOutcome::ConnectFailed;
+  long httpStatus = 0;
+  QString error; // libcurl's or the file system's own words, for the log
+  bool ok() const { return outcome == THttpOutcome::Ok; }
+};
+
+// Blocking HTTP(S) GET of one URL into one file, over libcurl.
+// The body is written to a temporary file beside the target, which replaces
+// the target only when the transfer succeeded.
+class THttpClient {
+public:
+  explicit THttpClient(THttpOptions options = {});
+  THttpResult download(const QString &url, const QString &fileName) const;
+  const THttpOptions &options() const { return FOptions; }
+
+private:
+  THttpOptions FOptions;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QSystemTrayIcon;
+
+enum class TBalloonIcon { None, Information, Warning, Error };
+
+// Desktop balloons through org.freedesktop.Notifications, called directly so
+// that a new balloon replaces the one shown and the shown one can be closed.
+// When no notification service is on the session bus, falls back to the tray
+// icon's own messages (which can be neither replaced nor closed).
+class TNotifications : public QObject {
+  Q_OBJECT
+public:
+  explicit TNotifications(QSystemTrayIcon *fallback, QObject *parent = nullptr);
+
+  // Shows a balloon, replacing the one this object showed last. Returns false
+  // when neither the service nor the fallback could show it.
+  bool show(const QString &title, const QString &text, TBalloonIcon icon, int timeoutMs);
+  // Removes the balloon this object showed last, if any.
+  void hide();
+
+  // The id the service gave the balloon shown last, 0 when none is up.
+  uint currentId() const { return FCurrentId; }
+  static bool serviceAvailable();
+
+private Q_SLOTS:
+  void onNotificationClosed(uint id, uint reason);
+
+private:
+  bool showThroughService(const QString &title, const QString &text, TBalloonIcon icon,
+                          int timeoutMs);
+
+  QSystemTrayIcon *FFallback;
+  uint FCurrentId = 0;
+};

@@ -1,0 +1,17 @@
+#include "platform/Shell.h"
+
+#include <QDesktopServices>
+
+bool TShell::isOpenable(const QUrl &url) {
+  if (!url.isValid())
+    return false;
+  const QString scheme = url.scheme(); // QUrl keeps schemes in lower case
+  if (scheme == u"mailto")
+    return !url.path().isEmpty();
+  return (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+bool TShell::openUrl(const QString &address) {
+  const QUrl url(address.trimmed(), QUrl::StrictMode);
+  return isOpenable(url) && QDesktopServices::openUrl(url);
+}

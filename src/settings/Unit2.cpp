@@ -1,0 +1,64 @@
+#include "settings/Unit2.h"
+
+#include "platform/TextFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+  setObjectName(QStringLiteral("FormSetting"));
+  setWindowTitle(QStringLiteral("  Настройки"));
+  resize(429, 330);
+
+  CBTimeOut = new QComboBox;
+  CBTimeOut->setObjectName(QStringLiteral("CBTimeOut"));
+  for (const char *minutes : {"1", "2", "3", "4", "5", "10", "15", "20", "25", "30", "35", "40",
+                              "45", "50", "55", "60", "90", "120", "180", "240"})
+    CBTimeOut->addItem(QString::fromLatin1(minutes));
+  CBTimeOut->setCurrentIndex(9);
+  CBTimeOut->setFixedWidth(53 + 20);
+
+  ChBBallonsOff = new QCheckBox(QStringLiteral(" Отключить всплывающие сообщения"));
+  ChBBallonsOff->setObjectName(QStringLiteral("ChBBallonsOff"));
+  ChBSoundsUse = new QCheckBox(QStringLiteral(" Отключить звуки"));
+  ChBSoundsUse->setObjectName(QStringLiteral("ChBSoundsUse"));
+
+  auto *box = new QGroupBox(QStringLiteral(" Настройки программы "));
+  box->setObjectName(QStringLiteral("KivGroupBox2"));
+  auto *form = new QFormLayout(box);
+  auto *timeOutLabel = new QLabel(QStringLiteral("Таймаут обновлений (минуты)"));
+  timeOutLabel->setBuddy(CBTimeOut);
+  form->addRow(timeOutLabel, CBTimeOut);
+  form->addRow(ChBBallonsOff);
+  form->addRow(ChBSoundsUse);
+
+  Button1 = new QPushButton(QStringLiteral("Закрыть"));
+  Button1->setObjectName(QStringLiteral("Button1"));
+  connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
+  auto *bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  bottom->addWidget(Button1);
+
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(box);
+  layout->addStretch(1);
+  layout->addLayout(bottom);
+}
+
+int TFormSetting::updateMinutes() const { return StrToIntSafe(CBTimeOut->currentText()); }
+
+void TFormSetting::keyPressEvent(QKeyEvent *event) {
+  // Esc works as "Закрыть": the window is only hidden, never destroyed.
+  if (event->key() == Qt::Key_Escape) {
+    hide();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
