@@ -22,6 +22,7 @@ void TForm1::ReportStatus(int kind, const QString &title, const QString &text) {
   if (FDestroying)
     return;
   setStatusLine(u' ' + text);
+  Q_EMIT statusReported(kind, title, text);
   if (balloonsOff() || kind < 0 || text.isEmpty())
     return;
   FBalloonIcon = BalloonIconForKind(kind, FBalloonIcon);
@@ -57,7 +58,10 @@ void TForm1::RefreshBalloon() {
 }
 
 bool TForm1::PlayEventSound(int index) {
-  if (FDestroying || soundsOff())
+  if (FDestroying)
+    return true;
+  Q_EMIT eventSoundRequested(index);
+  if (soundsOff())
     return true;
   if (index < 0 || index >= kEventSoundCount)
     return false;

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -246,7 +247,7 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::buildTray() {
-  TrayIcon1 = named(new QSystemTrayIcon(QApplication::windowIcon(), this), "TrayIcon1");
+  TrayIcon1 = named(new QSystemTrayIcon(QIcon(QStringLiteral(":/vornix/vornix.png")), this), "TrayIcon1");
   TrayIcon1->setToolTip(QApplication::applicationDisplayName());
   KivPopupMenu1 = named(new QMenu(this), "KivPopupMenu1");
   N9 = named(KivPopupMenu1->addAction(QStringLiteral("Показать")), "N9");

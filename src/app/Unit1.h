@@ -118,6 +118,11 @@ public:
   static bool KivTextResIni1UseReadVal(const QVariant &value);
   bool zentaraPanelVisible() const;
 
+Q_SIGNALS:
+  // Every outcome as it is reported to the user, for listeners such as a log.
+  void statusReported(int kind, const QString &title, const QString &text);
+  void eventSoundRequested(int index);
+
 protected:
   bool event(QEvent *event) override;
   void showEvent(QShowEvent *event) override;

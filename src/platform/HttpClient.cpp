@@ -1,0 +1,252 @@
+#include "platform/HttpClient.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <utility>
+
+namespace {
+
+struct TCurlDeleter {
+  void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+};
+struct TCurlListDeleter {
+  void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+using TCurlHandle = std::unique_ptr<CURL, TCurlDeleter>;
+using TCurlList = std::unique_ptr<curl_slist, TCurlListDeleter>;
+
+// curl_global_init must run once before the first handle; a function-local static runs
+// it exactly once even when two threads arrive together. It is never undone: the
+// process keeps downloading until it ends.
+CURLcode curlGlobalInit() {
+  static const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT);
+  return code;
+}
+
+bool isSuccess(long status) { return status >= 200 && status <= 299; }
+
+long responseCode(CURL *handle) {
+  long status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  return status;
+}
+
+// Where the body goes while it arrives. The callback stops the transfer the moment
+// going on would be pointless: an error page, a body past the cap, a disk that refuses.
+struct TBodySink {
+  CURL *handle = nullptr;
+  QSaveFile *file = nullptr;
+  qint64 maxBytes = 0;
+  qint64 received = 0;
+  bool refusedStatus = false;
+  bool tooLarge = false;
+  bool writeFailed = false;
+};
+
+size_t writeBody(char *data, size_t size, size_t count, void *userData) {
+  auto &sink = *static_cast<TBodySink *>(userData);
+  const auto bytes = static_cast<qint64>(size * count);
+  if (bytes == 0)
+    return 0;
+  // An error page is of no use, however long; stop reading it.
+  if (!isSuccess(responseCode(sink.handle))) {
+    sink.refusedStatus = true;
+    return 0;
+  }
+  if (sink.maxBytes > 0 && bytes > sink.maxBytes - sink.received) {
+    sink.tooLarge = true;
+    return 0;
+  }
+  if (sink.file->write(data, bytes) != bytes) {
+    sink.writeFailed = true;
+    return 0;
+  }
+  sink.received += bytes;
+  return static_cast<size_t>(bytes);
+}
+
+TCurlList requestHeaders() {
+  curl_slist *list = nullptr;
+  for (const char *header : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
+    curl_slist *extended = curl_slist_append(list, header);
+    if (!extended) {
+      curl_slist_free_all(list);
+      return {};
+    }
+    list = extended;
+  }
+  return TCurlList(list);
+}
+
+CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &url,
+                   curl_slist *headers, char *errorBuffer, TBodySink *sink) {
+  CURLcode first = CURLE_OK;
+  const auto keep = [&first](CURLcode code) {
+    if (first == CURLE_OK)
+      first = code;
+  };
+  keep(curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer));
+  keep(curl_easy_setopt(handle, CURLOPT_URL, url.constData()));
+  keep(curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"));
+  keep(curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  keep(curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L));
+  keep(curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects)));
+  keep(curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.constData()));
+  keep(curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers));
+  // Signals would be the only way libcurl could time out name lookups, and they do
+  // not mix with a GUI process.
+  keep(curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L));
+  keep(curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT,
+                        static_cast<long>(options.connectTimeoutSeconds)));
+  keep(curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(options.lowSpeedBytes)));
+  keep(
+      curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.lowSpeedSeconds)));
+  // Refuses an announced oversized body before any of it is read; the write
+  // callback catches the bodies that do not announce their length.
+  if (options.maxBytes > 0)
+    keep(curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                          static_cast<curl_off_t>(options.maxBytes)));
+  keep(curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody));
+  keep(curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink));
+  return first;
+}
+
+// A time-out means a dead server only when the request never got through; once it
+// has, the server went silent in the middle of the transfer.
+bool reachedServer(CURL *handle) {
+  curl_off_t pretransfer = 0;
+  curl_easy_getinfo(handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+  return pretransfer > 0;
+}
+
+THttpOutcome outcomeOfCurl(CURLcode code, long status, bool reached) {
+  switch (code) {
+  case CURLE_OK: return isSuccess(status) ? THttpOutcome::Ok : THttpOutcome::HttpError;
+  case CURLE_TOO_MANY_REDIRECTS: return THttpOutcome::HttpError;
+  case CURLE_FILESIZE_EXCEEDED:
+    return isSuccess(status) ? THttpOutcome::TooLarge : THttpOutcome::HttpError;
+  case CURLE_WRITE_ERROR: return THttpOutcome::WriteFailed;
+  case CURLE_OPERATION_TIMEDOUT:
+    return reached ? THttpOutcome::TransferBroken : THttpOutcome::ConnectFailed;
+  // Also after a redirect: the new location could not be reached, or was refused.
+  case CURLE_UNSUPPORTED_PROTOCOL:
+  case CURLE_URL_MALFORMAT:
+  case CURLE_COULDNT_RESOLVE_PROXY:
+  case CURLE_COULDNT_RESOLVE_HOST:
+  case CURLE_COULDNT_CONNECT:
+  case CURLE_SSL_CONNECT_ERROR:
+  case CURLE_PEER_FAILED_VERIFICATION:
+  case CURLE_SSL_CERTPROBLEM:
+  case CURLE_SSL_CIPHER:
+  case CURLE_SSL_CACERT_BADFILE:
+  case CURLE_SSL_ISSUER_ERROR:
+  case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+  case CURLE_SSL_INVALIDCERTSTATUS:
+  case CURLE_SSL_CRL_BADFILE:
+  case CURLE_SSL_CLIENTCERT: return THttpOutcome::ConnectFailed;
+  case CURLE_PARTIAL_FILE:
+  case CURLE_RECV_ERROR:
+  case CURLE_SEND_ERROR:
+  case CURLE_GOT_NOTHING:
+  case CURLE_HTTP2:
+  case CURLE_HTTP2_STREAM:
+  case CURLE_BAD_CONTENT_ENCODING:
+  case CURLE_WEIRD_SERVER_REPLY: return THttpOutcome::TransferBroken;
+  default:
+    // Anything unforeseen counts against the server once the request got through.
+    return reached ? THttpOutcome::TransferBroken : THttpOutcome::ConnectFailed;
+  }
+}
+
+QString curlError(CURLcode code, const char *errorBuffer) {
+  if (errorBuffer[0] != '\0')
+    return QString::fromUtf8(errorBuffer).trimmed();
+  return QString::fromUtf8(curl_easy_strerror(code));
+}
+
+THttpResult resultOf(CURLcode code, const TBodySink &sink, const char *errorBuffer) {
+  THttpResult result;
+  result.httpStatus = responseCode(sink.handle);
+  // The callback's own reasons come first: libcurl only sees a refused write.
+  if (sink.writeFailed) {
+    result.outcome = THttpOutcome::WriteFailed;
+    result.error = sink.file->errorString();
+  } else if (sink.refusedStatus) {
+    result.outcome = THttpOutcome::HttpError;
+  } else if (sink.tooLarge) {
+    result.outcome = THttpOutcome::TooLarge;
+    result.error = QStringLiteral("The body exceeds %1 bytes").arg(sink.maxBytes);
+  } else {
+    result.outcome = outcomeOfCurl(code, result.httpStatus, reachedServer(sink.handle));
+    if (code != CURLE_OK)
+      result.error = curlError(code, errorBuffer);
+  }
+  // libcurl's words would describe a symptom of the status, such as the size of the
+  // error page; the log needs the status itself.
+  if (result.outcome == THttpOutcome::HttpError && code != CURLE_TOO_MANY_REDIRECTS)
+    result.error = QStringLiteral("The server answered with status %1").arg(result.httpStatus);
+  return result;
+}
+
+THttpResult failure(THttpOutcome outcome, const QString &error) {
+  THttpResult result;
+  result.outcome = outcome;
+  result.error = error;
+  return result;
+}
+
+bool openTarget(QSaveFile &file, QString &error) {
+  const QString folder = QFileInfo(file.fileName()).absolutePath();
+  if (!QDir().mkpath(folder)) {
+    error = QStringLiteral("Cannot create the folder %1").arg(folder);
+    return false;
+  }
+  if (!file.open(QIODevice::WriteOnly)) {
+    error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+THttpClient::THttpClient(THttpOptions options) : FOptions(std::move(options)) {}
+
+THttpResult THttpClient::download(const QString &url, const QString &fileName) const {
+  if (const CURLcode code = curlGlobalInit(); code != CURLE_OK)
+    return failure(THttpOutcome::ConnectFailed, QString::fromUtf8(curl_easy_strerror(code)));
+
+  // Never fileName itself: the previous good copy stays until a new one is complete.
+  QSaveFile file(fileName);
+  if (QString error; !openTarget(file, error))
+    return failure(THttpOutcome::WriteFailed, error);
+
+  const TCurlHandle handle(curl_easy_init());
+  const TCurlList headers = requestHeaders();
+  if (!handle || !headers)
+    return failure(THttpOutcome::ConnectFailed, QStringLiteral("Cannot set up libcurl"));
+
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+  TBodySink sink{handle.get(), &file, FOptions.maxBytes};
+  // Addresses with Cyrillic paths or hosts go out percent-encoded and in punycode.
+  const QUrl parsed(url, QUrl::TolerantMode);
+  const QByteArray rawUrl = parsed.isValid() ? parsed.toEncoded() : url.toUtf8();
+  CURLcode code = configure(handle.get(), FOptions, rawUrl, headers.get(), errorBuffer, &sink);
+  if (code == CURLE_OK)
+    code = curl_easy_perform(handle.get());
+
+  THttpResult result = resultOf(code, sink, errorBuffer);
+  if (!result.ok()) {
+    file.cancelWriting();
+  } else if (!file.commit()) {
+    result.outcome = THttpOutcome::WriteFailed;
+    result.error = file.errorString();
+  }
+  return result;
+}
