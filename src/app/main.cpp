@@ -3,6 +3,33 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLoggingCategory>
+
+#include <ctime>
+
+Q_LOGGING_CATEGORY(lcStartup, "vornix.startup", QtWarningMsg)
+
+namespace {
+
+// Tells, on the "vornix.startup" category, the wall-clock time of the main
+// window's first paint, so that start-up can be measured from outside.
+class TFirstPaintProbe : public QObject {
+public:
+  using QObject::QObject;
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Paint) {
+      timespec ts{};
+      clock_gettime(CLOCK_REALTIME, &ts);
+      qCInfo(lcStartup, "first paint at %lld", qint64(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000);
+      watched->removeEventFilter(this);
+    }
+    return false;
+  }
+};
+
+} // namespace
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
@@ -18,6 +45,8 @@ int main(int argc, char *argv[]) {
   TForm1 form1;
   TFormSetting formSetting;
   form1.setFormSetting(&formSetting);
+  if (lcStartup().isInfoEnabled())
+    form1.installEventFilter(new TFirstPaintProbe(&form1));
   form1.N9Click();
   return QApplication::exec();
 }
