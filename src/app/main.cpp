@@ -1,4 +1,5 @@
 #include "app/Unit1.h"
+#include "platform/TerminationSignals.h"
 #include "settings/Unit2.h"
 
 #include <QApplication>
@@ -47,6 +48,9 @@ int main(int argc, char *argv[]) {
   form1.setFormSetting(&formSetting);
   if (lcStartup().isInfoEnabled())
     form1.installEventFilter(new TFirstPaintProbe(&form1));
+  // Log-out and kill end the program as "Выход" does, with the state saved.
+  TTerminationSignals termination;
+  QObject::connect(&termination, &TTerminationSignals::received, &form1, &QWidget::close);
   form1.N9Click();
   return QApplication::exec();
 }

@@ -37,13 +37,24 @@ for folder in xml xslt html; do
   [[ -f $folder/null.txt && ! -s $folder/null.txt ]] || fail "$folder/null.txt is missing or not empty"
 done
 
+expect_clean_exit() { # how it was asked to end
+  for _ in $(seq 150); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "vx did not exit after $1"
+  wait "$pid" && status=0 || status=$?
+  (( status == 0 )) || fail "vx exited with status $status after $1"
+}
+
 window=$(main_window | head -n 1)
 wmctrl -i -c "$(printf '0x%08x' "$window")"
-for _ in $(seq 150); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "vx did not exit after its window was closed"
-wait "$pid" && status=0 || status=$?
-(( status == 0 )) || fail "vx exited with status $status"
-echo "smoke: window and tray icon shown, closed cleanly"
+expect_clean_exit "its window was closed"
+
+# Logging out sends SIGTERM: the program closes as if "Выход" had been chosen.
+./vx >"$data/vx.log" 2>&1 &
+pid=$!
+wait_until 300 main_window || fail "the main window did not appear the second time"
+kill -TERM "$pid"
+expect_clean_exit "SIGTERM"
+echo "smoke: window and tray icon shown, closed cleanly by the window manager and by SIGTERM"

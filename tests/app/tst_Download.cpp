@@ -178,6 +178,15 @@ private Q_SLOTS:
     QCOMPARE(statuses.last().at(2).toString(), bare + u"\rОбновление выполнено."_s);
     QCOMPARE(FServer.requests().last().header("User-Agent"), QByteArray("Vornix"));
   }
+
+  void cyrillicAddressIsSentPercentEncoded() {
+    TConnectivity::setProbe([] { return true; });
+    FServer.route("/%D0%B2%D0%B0%D0%BA%D0%B0%D0%BD%D1%81%D0%B8%D0%B8",
+                  TTestResponse::ok(kNewCopy, "application/rss+xml"));
+    const QString path = FData.file(u"xml/3вакансии"_s);
+    QVERIFY(FForm->DownloadFile(FServer.url("/") + u"вакансии"_s, path, false));
+    QCOMPARE(contentOf(path), kNewCopy);
+  }
 };
 
 QTEST_MAIN(TestDownload)
