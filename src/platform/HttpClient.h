@@ -20,7 +20,7 @@ struct THttpOptions {
   // abandoned, so a stalled server cannot block the window for ever.
   int lowSpeedBytes = 1;
   int lowSpeedSeconds = 30;
-  qint64 maxBytes = 32LL * 1024 * 1024;
+  qint64 maxBytes = 32LL * 1024 * 1024; // zero or less: no cap
   int maxRedirects = 5;
 };
 
