@@ -14,7 +14,9 @@ namespace {
 
 const QString kTitle = QStringLiteral("Обновление");
 
-QString message(const QString &url, const QString &words) { return url + u'\r' + words; }
+QString message(const QString &url, const QString &words) {
+  return url + u'\r' + words;
+}
 
 // Keeps the hourglass up for exactly as long as the transfer blocks the window.
 class TBusyCursor {
@@ -27,9 +29,13 @@ public:
 
 } // namespace
 
-int TForm1::updateMinutes() const { return FFormSetting ? FFormSetting->updateMinutes() : 30; }
+int TForm1::updateMinutes() const {
+  return FFormSetting ? FFormSetting->updateMinutes() : 30;
+}
 
-bool TForm1::IsConnected() { return TConnectivity::isConnected(); }
+bool TForm1::IsConnected() {
+  return TConnectivity::isConnected();
+}
 
 bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool report) {
   if (FDestroying)
@@ -56,8 +62,8 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
     result = THttpClient().download(WithHttpScheme(url), fileName);
   }
   if (!result.ok())
-    qCWarning(lcDownload).noquote() << url << "failed:" << int(result.outcome) << result.httpStatus
-                                    << result.error;
+    qCWarning(lcDownload).noquote()
+        << url << "failed:" << int(result.outcome) << result.httpStatus << result.error;
 
   if (report) {
     switch (result.outcome) {
@@ -69,8 +75,9 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
                    message(url, QStringLiteral("Ошибка обновления: \rне удалось сохранить файл.")));
       break;
     case THttpOutcome::ConnectFailed:
-      ReportStatus(3, kTitle, message(url, QStringLiteral("Ошибка обновления: \rне удалось "
-                                                          "выполнить соединение с сервером.")));
+      ReportStatus(3, kTitle,
+                   message(url, QStringLiteral("Ошибка обновления: \rне удалось "
+                                               "выполнить соединение с сервером.")));
       break;
     default:
       break; // the closing line below says it all

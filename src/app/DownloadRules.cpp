@@ -22,7 +22,9 @@ QString WithHttpScheme(const QString &url) {
   return u"http://" + address;
 }
 
-QDateTime ZeroDateTime() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
+QDateTime ZeroDateTime() {
+  return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
 
 QDateTime GetFileModified(const QString &fileName) {
   QFile file(fileName);

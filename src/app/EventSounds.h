@@ -13,9 +13,9 @@ struct TEventSoundEntry {
 };
 
 inline constexpr TEventSoundEntry kEventSounds[] = {
-    {"noconnect.wav", true},  {"error.wav", false},    {"warning.wav", false},
-    {"update.wav", false},    {"zenshow.wav", false},  {"add.wav", true},
-    {"del.wav", true},        {"itemok.wav", true},    {"itemfail.wav", false},
+    {"noconnect.wav", true},  {"error.wav", false},   {"warning.wav", false},
+    {"update.wav", false},    {"zenshow.wav", false}, {"add.wav", true},
+    {"del.wav", true},        {"itemok.wav", true},   {"itemfail.wav", false},
     {"itemempty.wav", false},
 };
 inline constexpr int kEventSoundCount = int(std::size(kEventSounds));

@@ -14,9 +14,13 @@ namespace {
 constexpr int kBalloonTimeoutMs = 5000;
 }
 
-bool TForm1::balloonsOff() const { return FFormSetting && FFormSetting->ChBBallonsOff->isChecked(); }
+bool TForm1::balloonsOff() const {
+  return FFormSetting && FFormSetting->ChBBallonsOff->isChecked();
+}
 
-bool TForm1::soundsOff() const { return FFormSetting && FFormSetting->ChBSoundsUse->isChecked(); }
+bool TForm1::soundsOff() const {
+  return FFormSetting && FFormSetting->ChBSoundsUse->isChecked();
+}
 
 void TForm1::ReportStatus(int kind, const QString &title, const QString &text) {
   if (FDestroying)

@@ -13,16 +13,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QMoveEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -80,7 +80,9 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
   FormCreate();
 }
 
-TForm1::~TForm1() { FDestroying = true; }
+TForm1::~TForm1() {
+  FDestroying = true;
+}
 
 void TForm1::setStateStore(std::unique_ptr<TWindowStateStore> store) {
   FStateStore = std::move(store);
@@ -206,8 +208,8 @@ void TForm1::buildSidePanel() {
   KivXPSpeedButton1->setAccessibleName(QStringLiteral("Zentara"));
   buttonColumn->addWidget(KivXPSpeedButton1, 0, Qt::AlignVCenter);
 
-  EGBScrollBoxAdvertising = named(new QGroupBox(QStringLiteral(" Zentara "), Panel1),
-                                  "EGBScrollBoxAdvertising");
+  EGBScrollBoxAdvertising =
+      named(new QGroupBox(QStringLiteral(" Zentara "), Panel1), "EGBScrollBoxAdvertising");
   QPalette green = EGBScrollBoxAdvertising->palette();
   green.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
   EGBScrollBoxAdvertising->setPalette(green);
@@ -247,7 +249,8 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::buildTray() {
-  TrayIcon1 = named(new QSystemTrayIcon(QIcon(QStringLiteral(":/vornix/vornix.png")), this), "TrayIcon1");
+  TrayIcon1 =
+      named(new QSystemTrayIcon(QIcon(QStringLiteral(":/vornix/vornix.png")), this), "TrayIcon1");
   TrayIcon1->setToolTip(QApplication::applicationDisplayName());
   KivPopupMenu1 = named(new QMenu(this), "KivPopupMenu1");
   N9 = named(KivPopupMenu1->addAction(QStringLiteral("Показать")), "N9");
@@ -272,12 +275,13 @@ void TForm1::buildTray() {
   connect(N7, &QAction::triggered, this, &TForm1::N2Click);
   connect(N8, &QAction::triggered, this, &TForm1::N4Click);
   connect(KivPopupMenu1, &QMenu::aboutToShow, this, &TForm1::KivPopupMenu1Popup);
-  connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-    if (r == QSystemTrayIcon::DoubleClick)
-      TrayIcon1DblClick();
-    else if (r == QSystemTrayIcon::Trigger)
-      TrayIcon1Click();
-  });
+  connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::DoubleClick)
+              TrayIcon1DblClick();
+            else if (r == QSystemTrayIcon::Trigger)
+              TrayIcon1Click();
+          });
   FNotifications = new TNotifications(TrayIcon1, this);
 }
 
@@ -310,7 +314,8 @@ void TForm1::FormCreate() {
   setWindowTitle(u"  " + QApplication::applicationDisplayName());
   for (const char *folder : {"xml", "xslt", "html"})
     WriteTextFile(TDataFolder::file(QString::fromLatin1(folder) + u"/null.txt"), QString());
-  ArchiveTemplate = BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramSiteAddress());
+  ArchiveTemplate =
+      BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramSiteAddress());
   ArchiveItemTemplate = BuildArchiveItemTemplate();
   FStartingOrClosing = true;
   FTabsRebuilding = false;
@@ -368,7 +373,9 @@ void TForm1::FormShow() {
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
 }
 
-bool TForm1::KivTextResIni1UseReadVal(const QVariant &value) { return !value.toString().isEmpty(); }
+bool TForm1::KivTextResIni1UseReadVal(const QVariant &value) {
+  return !value.toString().isEmpty();
+}
 
 void TForm1::KivTextResIni1AfterExecute(bool afterRead) {
   if (!afterRead)
@@ -379,17 +386,19 @@ void TForm1::KivTextResIni1AfterExecute(bool afterRead) {
   const QString shown = lzenv->text().trimmed();
   Panel1->setVisible(shown.compare(u"true", Qt::CaseInsensitive) == 0 || StrToIntSafe(shown) != 0);
   applyWidthRule();
-  QRect frame = geometry();
+  // Position is the frame's, as pos() and move() see it; size is the window's own.
+  QPoint position = pos();
+  QSize size = this->size();
   if (const int v = StrToIntSafe(lft->text()); v > 0)
-    frame.moveTop(v);
+    position.setY(v);
   if (const int v = StrToIntSafe(lfl->text()); v > 0)
-    frame.moveLeft(v);
+    position.setX(v);
   if (const int v = StrToIntSafe(lfw->text()); v > 0)
-    frame.setWidth(std::max(v, minimumWidth()));
+    size.setWidth(std::max(v, minimumWidth()));
   if (const int v = StrToIntSafe(lfh->text()); v > 0)
-    frame.setHeight(std::max(v, minimumHeight()));
-  move(frame.topLeft());
-  resize(frame.size());
+    size.setHeight(std::max(v, minimumHeight()));
+  move(position);
+  resize(size);
   const int t = StrToIntSafe(lti->text());
   if (t > 0 && t < KivTabSet1Tabs->count())
     KivTabSet1Tabs->setCurrentIndex(t);
@@ -450,7 +459,9 @@ void TForm1::FormClose() {
   QCoreApplication::quit();
 }
 
-bool TForm1::zentaraPanelVisible() const { return !Panel1->isHidden(); }
+bool TForm1::zentaraPanelVisible() const {
+  return !Panel1->isHidden();
+}
 
 void TForm1::applyWidthRule() {
   if (FDestroying)

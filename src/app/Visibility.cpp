@@ -21,7 +21,9 @@ void TForm1::N9Click() {
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
 }
 
-void TForm1::N4Click() { close(); }
+void TForm1::N4Click() {
+  close();
+}
 
 void TForm1::N2Click() {
   if (FDestroying || !FFormSetting)
@@ -32,7 +34,9 @@ void TForm1::N2Click() {
   FFormSetting->activateWindow();
 }
 
-void TForm1::N16Click() { TShell::openUrl(ProgramPageAddress()); }
+void TForm1::N16Click() {
+  TShell::openUrl(ProgramPageAddress());
+}
 
 void TForm1::TrayIcon1Click() {
   // A StatusNotifierItem host reports no double-click; its single click is
@@ -47,7 +51,9 @@ void TForm1::TrayIcon1Click() {
   }
 }
 
-void TForm1::TrayIcon1DblClick() { N9Click(); }
+void TForm1::TrayIcon1DblClick() {
+  N9Click();
+}
 
 void TForm1::KivPopupMenu1Popup() {
   N9->setText(isVisible() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));

@@ -50,8 +50,9 @@ TRSSViewItem::TRSSViewItem(QWidget *parent) : QFrame(parent) {
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
-  for (QWidget *w : {static_cast<QWidget *>(FViRSSTitle), static_cast<QWidget *>(FViRSSPubDate),
-                     static_cast<QWidget *>(FViRSSCategory), static_cast<QWidget *>(FViRSSComments)})
+  for (QWidget *w :
+       {static_cast<QWidget *>(FViRSSTitle), static_cast<QWidget *>(FViRSSPubDate),
+        static_cast<QWidget *>(FViRSSCategory), static_cast<QWidget *>(FViRSSComments)})
     layout->addWidget(w);
   layout->addWidget(FViRSSDescription, 1);
 }

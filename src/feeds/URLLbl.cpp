@@ -33,8 +33,8 @@ void TURLLabel::setURLFontColor(const QColor &color) {
 void TURLLabel::applyLinkLook() {
   QPalette pal = palette();
   if (FURL.isEmpty())
-    pal.setBrush(QPalette::WindowText, parentWidget() ? parentWidget()->palette().windowText()
-                                                      : QPalette().windowText());
+    pal.setBrush(QPalette::WindowText,
+                 parentWidget() ? parentWidget()->palette().windowText() : QPalette().windowText());
   else
     pal.setColor(QPalette::WindowText, FURLFontColor);
   setPalette(pal);
@@ -71,7 +71,8 @@ void TURLLabel::mousePressEvent(QMouseEvent *event) {
 }
 
 void TURLLabel::mouseReleaseEvent(QMouseEvent *event) {
-  const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  const bool click =
+      FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   FPressed = false;
   QLabel::mouseReleaseEvent(event);
   if (click)

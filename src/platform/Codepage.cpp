@@ -48,7 +48,9 @@ char codeOf(QChar c) {
 
 } // namespace
 
-bool TCodepage::canEncode(QChar c) { return c.unicode() == 0 || codeOf(c) != 0; }
+bool TCodepage::canEncode(QChar c) {
+  return c.unicode() == 0 || codeOf(c) != 0;
+}
 
 QByteArray TCodepage::toCp1251(QStringView text) {
   QByteArray bytes;

@@ -3,7 +3,6 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <sys/socket.h>
-
 #include <utility>
 
 namespace {
@@ -30,6 +29,10 @@ bool TConnectivity::probeInterfaces() {
   return connected;
 }
 
-bool TConnectivity::isConnected() { return probe() ? probe()() : probeInterfaces(); }
+bool TConnectivity::isConnected() {
+  return probe() ? probe()() : probeInterfaces();
+}
 
-void TConnectivity::setProbe(std::function<bool()> replacement) { probe() = std::move(replacement); }
+void TConnectivity::setProbe(std::function<bool()> replacement) {
+  probe() = std::move(replacement);
+}

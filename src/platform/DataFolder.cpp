@@ -28,7 +28,9 @@ QString TDataFolder::path() {
   return overridePath();
 }
 
-QString TDataFolder::file(const QString &relative) { return path() + u'/' + relative; }
+QString TDataFolder::file(const QString &relative) {
+  return path() + u'/' + relative;
+}
 
 void TDataFolder::setPath(const QString &path) {
   overridePath() = path.endsWith(u'/') && path.size() > 1 ? path.chopped(1) : path;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <memory>
 
 // Plays WAV files through libcanberra (and so through the desktop's sound

@@ -6,7 +6,6 @@
 #include <QUrl>
 
 #include <curl/curl.h>
-
 #include <memory>
 #include <utility>
 
@@ -29,7 +28,9 @@ CURLcode curlGlobalInit() {
   return code;
 }
 
-bool isSuccess(long status) { return status >= 200 && status <= 299; }
+bool isSuccess(long status) {
+  return status >= 200 && status <= 299;
+}
 
 long responseCode(CURL *handle) {
   long status = 0;
@@ -127,11 +128,14 @@ bool reachedServer(CURL *handle) {
 
 THttpOutcome outcomeOfCurl(CURLcode code, long status, bool reached) {
   switch (code) {
-  case CURLE_OK: return isSuccess(status) ? THttpOutcome::Ok : THttpOutcome::HttpError;
-  case CURLE_TOO_MANY_REDIRECTS: return THttpOutcome::HttpError;
+  case CURLE_OK:
+    return isSuccess(status) ? THttpOutcome::Ok : THttpOutcome::HttpError;
+  case CURLE_TOO_MANY_REDIRECTS:
+    return THttpOutcome::HttpError;
   case CURLE_FILESIZE_EXCEEDED:
     return isSuccess(status) ? THttpOutcome::TooLarge : THttpOutcome::HttpError;
-  case CURLE_WRITE_ERROR: return THttpOutcome::WriteFailed;
+  case CURLE_WRITE_ERROR:
+    return THttpOutcome::WriteFailed;
   case CURLE_OPERATION_TIMEDOUT:
     return reached ? THttpOutcome::TransferBroken : THttpOutcome::ConnectFailed;
   // Also after a redirect: the new location could not be reached, or was refused.
@@ -149,7 +153,8 @@ THttpOutcome outcomeOfCurl(CURLcode code, long status, bool reached) {
   case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
   case CURLE_SSL_INVALIDCERTSTATUS:
   case CURLE_SSL_CRL_BADFILE:
-  case CURLE_SSL_CLIENTCERT: return THttpOutcome::ConnectFailed;
+  case CURLE_SSL_CLIENTCERT:
+    return THttpOutcome::ConnectFailed;
   case CURLE_PARTIAL_FILE:
   case CURLE_RECV_ERROR:
   case CURLE_SEND_ERROR:
@@ -157,7 +162,8 @@ THttpOutcome outcomeOfCurl(CURLcode code, long status, bool reached) {
   case CURLE_HTTP2:
   case CURLE_HTTP2_STREAM:
   case CURLE_BAD_CONTENT_ENCODING:
-  case CURLE_WEIRD_SERVER_REPLY: return THttpOutcome::TransferBroken;
+  case CURLE_WEIRD_SERVER_REPLY:
+    return THttpOutcome::TransferBroken;
   default:
     // Anything unforeseen counts against the server once the request got through.
     return reached ? THttpOutcome::TransferBroken : THttpOutcome::ConnectFailed;

@@ -19,8 +19,8 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
 
   CBTimeOut = new QComboBox;
   CBTimeOut->setObjectName(QStringLiteral("CBTimeOut"));
-  for (const char *minutes : {"1", "2", "3", "4", "5", "10", "15", "20", "25", "30", "35", "40",
-                              "45", "50", "55", "60", "90", "120", "180", "240"})
+  for (const char *minutes : {"1",  "2",  "3",  "4",  "5",  "10", "15", "20",  "25",  "30",
+                              "35", "40", "45", "50", "55", "60", "90", "120", "180", "240"})
     CBTimeOut->addItem(QString::fromLatin1(minutes));
   CBTimeOut->setCurrentIndex(9);
   CBTimeOut->setFixedWidth(53 + 20);
@@ -52,7 +52,9 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
   layout->addLayout(bottom);
 }
 
-int TFormSetting::updateMinutes() const { return StrToIntSafe(CBTimeOut->currentText()); }
+int TFormSetting::updateMinutes() const {
+  return StrToIntSafe(CBTimeOut->currentText());
+}
 
 void TFormSetting::keyPressEvent(QKeyEvent *event) {
   // Esc works as "Закрыть": the window is only hidden, never destroyed.

@@ -13,10 +13,10 @@ class TFormSetting : public QWidget {
 public:
   explicit TFormSetting(QWidget *parent = nullptr);
 
-  QComboBox *CBTimeOut;       // update interval in minutes
-  QCheckBox *ChBBallonsOff;   // checked: no desktop balloons
-  QCheckBox *ChBSoundsUse;    // checked: no event sounds, as its caption says
-  QPushButton *Button1;       // "Закрыть"
+  QComboBox *CBTimeOut;     // update interval in minutes
+  QCheckBox *ChBBallonsOff; // checked: no desktop balloons
+  QCheckBox *ChBSoundsUse;  // checked: no event sounds, as its caption says
+  QPushButton *Button1;     // "Закрыть"
 
   // The update interval in minutes as the list shows it.
   int updateMinutes() const;

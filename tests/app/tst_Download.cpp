@@ -1,8 +1,8 @@
-#include "support/TempDataFolder.h"
-#include "support/TestHttpServer.h"
 #include "app/Unit1.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
+#include "support/TempDataFolder.h"
+#include "support/TestHttpServer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,8 +74,8 @@ private Q_SLOTS:
     const QString feed = u"xml/1rss.xml"_s;
     const QList<int> warn{2};
 
-    QTest::newRow("fresh copy") << u"/feed"_s << feed << 2 << true << true << true
-                                << QStringList{} << QList<int>{} << kOldCopy;
+    QTest::newRow("fresh copy") << u"/feed"_s << feed << 2 << true << true << true << QStringList{}
+                                << QList<int>{} << kOldCopy;
     QTest::newRow("stale copy") << u"/feed"_s << feed << 10 << true << true << true
                                 << QStringList{start, done} << QList<int>{3} << kNewCopy;
     QTest::newRow("copy from the future") << u"/feed"_s << feed << -10 << true << true << true
@@ -89,9 +89,9 @@ private Q_SLOTS:
                                     << QStringList{} << QList<int>{} << kNewCopy;
     QTest::newRow("offline with copy") << u"/feed"_s << feed << 10 << false << true << true
                                        << QStringList{start, offline} << QList<int>{} << kOldCopy;
-    QTest::newRow("offline without copy") << u"/feed"_s << feed << -1 << false << true << false
-                                          << QStringList{start, offline} << QList<int>{}
-                                          << QByteArray("<none>");
+    QTest::newRow("offline without copy")
+        << u"/feed"_s << feed << -1 << false << true << false << QStringList{start, offline}
+        << QList<int>{} << QByteArray("<none>");
     QTest::newRow("offline silent") << u"/feed"_s << feed << 10 << false << false << false
                                     << QStringList{} << QList<int>{} << kOldCopy;
     QTest::newRow("404 keeps the copy") << u"/missing"_s << feed << 10 << true << true << false
@@ -104,7 +104,8 @@ private Q_SLOTS:
                                        << QStringList{start, done} << QList<int>{3} << kNewCopy;
     QTest::newRow("server unreachable")
         << u"refused"_s << feed << 10 << true << true << false
-        << QStringList{start, u"3|Ошибка обновления: \rне удалось выполнить соединение с сервером."_s,
+        << QStringList{start,
+                       u"3|Ошибка обновления: \rне удалось выполнить соединение с сервером."_s,
                        failed}
         << warn << kOldCopy;
     QTest::newRow("file cannot be written")
@@ -141,8 +142,8 @@ private Q_SLOTS:
                                QFileDevice::FileModificationTime));
     }
     TConnectivity::setProbe([online] { return online; });
-    const QString url = target == u"refused" ? u"http://127.0.0.1:1/feed"_s
-                                              : FServer.url(target.toUtf8());
+    const QString url =
+        target == u"refused" ? u"http://127.0.0.1:1/feed"_s : FServer.url(target.toUtf8());
     QSignalSpy statuses(FForm.get(), &TForm1::statusReported);
     QSignalSpy played(FForm.get(), &TForm1::eventSoundRequested);
 
@@ -163,7 +164,8 @@ private Q_SLOTS:
     QCOMPARE(contentOf(path), content);
     if (!reports.isEmpty())
       QCOMPARE(FForm->statusText(), u' ' + url + u'\r' + reports.last().mid(2));
-    const QStringList leftovers = QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden);
+    const QStringList leftovers =
+        QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden);
     QVERIFY2(leftovers.size() <= 1, qPrintable(leftovers.join(u", ")));
   }
 

@@ -19,7 +19,8 @@ private Q_SLOTS:
     QTest::newRow("1 ms past the interval") << feed << qint64(5 * 60000 + 1) << 5 << false;
     QTest::newRow("future within interval") << feed << qint64(-2 * 60000) << 5 << true;
     QTest::newRow("future beyond interval") << feed << qint64(-6 * 60000) << 5 << false;
-    QTest::newRow("side panel page never fresh") << u"/data/html/zentara.html"_s << qint64(0) << 30 << false;
+    QTest::newRow("side panel page never fresh")
+        << u"/data/html/zentara.html"_s << qint64(0) << 30 << false;
     QTest::newRow("zero date is stale") << feed << qint64(4'000'000'000'000) << 240 << false;
   }
   void freshness() {

@@ -1,19 +1,19 @@
-#include "support/TempDataFolder.h"
 #include "app/Unit1.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
 #include "settings/Unit2.h"
+#include "support/TempDataFolder.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -61,17 +61,26 @@ private Q_SLOTS:
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("hint");
     QTest::addColumn<bool>("enabled");
-    QTest::newRow("EditFilter") << u"EditFilter"_s << QString() << u"Введите ключевые слова через пробел"_s << true;
+    QTest::newRow("EditFilter") << u"EditFilter"_s << QString()
+                                << u"Введите ключевые слова через пробел"_s << true;
     QTest::newRow("ChBFiltered") << u"ChBFiltered"_s << u"Фильтр"_s << QString() << false;
     QTest::newRow("Button3") << u"Button3"_s << u"Удалить"_s << QString() << false;
     QTest::newRow("Button2") << u"Button2"_s << u"<Назад"_s << QString() << false;
-    QTest::newRow("CBFastTransition") << u"CBFastTransition"_s << QString() << u"Быстрый переход"_s << false;
+    QTest::newRow("CBFastTransition")
+        << u"CBFastTransition"_s << QString() << u"Быстрый переход"_s << false;
     QTest::newRow("Button1") << u"Button1"_s << u"Далее>"_s << QString() << false;
-    QTest::newRow("KivXPSpeedButton1") << u"KivXPSpeedButton1"_s << QString() << u"Отключить \"Zentara\""_s << true;
-    QTest::newRow("EGBScrollBoxAdvertising") << u"EGBScrollBoxAdvertising"_s << u" Zentara "_s << QString() << true;
-    for (const auto &[name, caption] : {std::pair{"lft", "0"}, {"lfl", "0"}, {"lfw", "670"},
-                                        {"lfh", "300"}, {"lti", "0"}, {"lzenv", "-1"}})
-      QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << QString() << true;
+    QTest::newRow("KivXPSpeedButton1")
+        << u"KivXPSpeedButton1"_s << QString() << u"Отключить \"Zentara\""_s << true;
+    QTest::newRow("EGBScrollBoxAdvertising")
+        << u"EGBScrollBoxAdvertising"_s << u" Zentara "_s << QString() << true;
+    for (const auto &[name, caption] : {std::pair{"lft", "0"},
+                                        {"lfl", "0"},
+                                        {"lfw", "670"},
+                                        {"lfh", "300"},
+                                        {"lti", "0"},
+                                        {"lzenv", "-1"}})
+      QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << QString()
+                          << true;
   }
   void controls() {
     QFETCH(QString, name);
@@ -102,8 +111,8 @@ private Q_SLOTS:
       return list;
     };
     QCOMPARE(captions(FForm->KivPopupMenu1->actions()),
-             (QStringList{u"Показать"_s, u"-"_s, u"Настройки"_s, u"-"_s, u"Сайт"_s,
-                          u"Категория"_s, u"-"_s, u"Выход"_s}));
+             (QStringList{u"Показать"_s, u"-"_s, u"Настройки"_s, u"-"_s, u"Сайт"_s, u"Категория"_s,
+                          u"-"_s, u"Выход"_s}));
     QCOMPARE(FForm->KivPopupMenu1->defaultAction(), FForm->N9);
     QCOMPARE(captions(FForm->menuBar()->actions()),
              (QStringList{u"Файл"_s, u"Источник"_s, u"Категория"_s, u"Настройки"_s, u"Справка"_s}));

@@ -1,8 +1,8 @@
-#include "support/NotificationWatcher.h"
-#include "support/TempDataFolder.h"
 #include "app/BalloonKind.h"
 #include "app/Unit1.h"
 #include "settings/Unit2.h"
+#include "support/NotificationWatcher.h"
+#include "support/TempDataFolder.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -159,8 +159,8 @@ private Q_SLOTS:
     FData.copySounds();
     QVERIFY(!FForm->PlayEventSound(10));
     QVERIFY(!FForm->PlayEventSound(-1));
-    QVERIFY(FForm->PlayEventSound(7));  // asynchronous
-    QVERIFY(FForm->PlayEventSound(3));  // synchronous
+    QVERIFY(FForm->PlayEventSound(7)); // asynchronous
+    QVERIFY(FForm->PlayEventSound(3)); // synchronous
   }
 };
 

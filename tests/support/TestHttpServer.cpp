@@ -122,19 +122,32 @@ std::optional<TTestRequest> receiveRequest(int socket, int wake) {
 
 QByteArray reasonPhrase(int status) {
   switch (status) {
-  case 200: return "OK";
-  case 204: return "No Content";
-  case 301: return "Moved Permanently";
-  case 302: return "Found";
-  case 303: return "See Other";
-  case 304: return "Not Modified";
-  case 307: return "Temporary Redirect";
-  case 308: return "Permanent Redirect";
-  case 403: return "Forbidden";
-  case 404: return "Not Found";
-  case 500: return "Internal Server Error";
-  case 503: return "Service Unavailable";
-  default: return "Status";
+  case 200:
+    return "OK";
+  case 204:
+    return "No Content";
+  case 301:
+    return "Moved Permanently";
+  case 302:
+    return "Found";
+  case 303:
+    return "See Other";
+  case 304:
+    return "Not Modified";
+  case 307:
+    return "Temporary Redirect";
+  case 308:
+    return "Permanent Redirect";
+  case 403:
+    return "Forbidden";
+  case 404:
+    return "Not Found";
+  case 500:
+    return "Internal Server Error";
+  case 503:
+    return "Service Unavailable";
+  default:
+    return "Status";
   }
 }
 
@@ -227,7 +240,9 @@ bool TTestRequest::hasHeader(QByteArrayView name) const {
   return false;
 }
 
-TTestHttpServer::~TTestHttpServer() { stop(); }
+TTestHttpServer::~TTestHttpServer() {
+  stop();
+}
 
 bool TTestHttpServer::start() {
   if (FThread.joinable())
