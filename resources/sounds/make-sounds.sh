@@ -37,10 +37,10 @@ place() {
     cp "$work/${1%@*}.wav" "$work/$out.wav"
     return
   fi
-  local inputs=() spec
-  for spec in "$@"; do
-    sx "$work/${spec%@*}.wav" "${raw[@]}" "$work/pad-${spec/@/-}.wav" pad "${spec#*@}" 0
-    inputs+=(-v 1 "$work/pad-${spec/@/-}.wav")
+  local inputs=() note
+  for note in "$@"; do
+    sx "$work/${note%@*}.wav" "${raw[@]}" "$work/pad-${note/@/-}.wav" pad "${note#*@}" 0
+    inputs+=(-v 1 "$work/pad-${note/@/-}.wav")
   done
   sx -m "${inputs[@]}" "$work/$out.wav"
 }
