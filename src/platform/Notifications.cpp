@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
@@ -109,6 +110,20 @@ TNotifications::TNotifications(QSystemTrayIcon *fallback, QObject *parent)
   QDBusConnection::sessionBus().connect(Service, Path, Interface,
                                         QStringLiteral("NotificationClosed"), this,
                                         SLOT(onNotificationClosed(uint, uint)));
+  // A restarted or replaced service may understand markup differently, and
+  // knows nothing of the balloon shown before.
+  auto *watcher = new QDBusServiceWatcher(Service, QDBusConnection::sessionBus(),
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+  connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+    FBodyMarkup.reset();
+    FCurrentId = 0;
+  });
+}
+
+bool TNotifications::bodyTakesMarkup() {
+  if (!FBodyMarkup)
+    FBodyMarkup = serviceTakesBodyMarkup();
+  return *FBodyMarkup;
 }
 
 bool TNotifications::serviceAvailable() {
@@ -124,7 +139,9 @@ bool TNotifications::serviceAvailable() {
 
 bool TNotifications::show(const QString &title, const QString &text, TBalloonIcon icon,
                           int timeoutMs) {
-  if (serviceAvailable() && showThroughService(title, text, icon, timeoutMs))
+  // Without a service on the bus the call fails at once, so there is no need
+  // to ask the bus first.
+  if (showThroughService(title, text, icon, timeoutMs))
     return true;
   // No service, or it failed to answer: the tray icon's own message is better
   // than none, though it can be neither replaced nor closed.
@@ -138,7 +155,7 @@ bool TNotifications::show(const QString &title, const QString &text, TBalloonIco
 bool TNotifications::showThroughService(const QString &title, const QString &text,
                                         TBalloonIcon icon, int timeoutMs) {
   QString body = withLineFeeds(text);
-  if (serviceTakesBodyMarkup())
+  if (bodyTakesMarkup())
     body = escapeMarkup(body);
   QVariantMap hints;
   hints.insert(QStringLiteral("urgency"), QVariant::fromValue(NormalUrgency));

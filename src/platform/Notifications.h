@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QSystemTrayIcon;
 
 enum class TBalloonIcon { None, Information, Warning, Error };
@@ -33,6 +35,10 @@ private:
   bool showThroughService(const QString &title, const QString &text, TBalloonIcon icon,
                           int timeoutMs);
 
+  bool bodyTakesMarkup();
+
   QSystemTrayIcon *FFallback;
   uint FCurrentId = 0;
+  // Asked once per notification service, not once per balloon.
+  std::optional<bool> FBodyMarkup;
 };

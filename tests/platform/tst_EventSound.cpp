@@ -1,4 +1,5 @@
 #include "platform/EventSound.h"
+#include "support/ChildRun.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -172,14 +173,8 @@ private Q_SLOTS:
   }
 
   void noSoundServerFails() {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"PULSE_SERVER"_s, u"unix:/nonexistent/vornix-no-pulse/native"_s);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {u"--without-server"_s});
-    QVERIFY(child.waitForFinished(30000));
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
+    QVERIFY(RunSelfAsChild(u"--without-server"_s, u"PULSE_SERVER"_s,
+                           u"unix:/nonexistent/vornix-no-pulse/native"_s));
   }
 };
 

@@ -1,4 +1,5 @@
 #include "platform/Notifications.h"
+#include "support/ChildRun.h"
 #include "support/NotificationWatcher.h"
 
 #include <QApplication>
@@ -224,16 +225,8 @@ void tst_Notifications::anotherBalloonClosingLeavesOursAlone() {
 }
 
 void tst_Notifications::noBusMeansNoBalloon() {
-  QProcess child;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-             QStringLiteral("unix:path=/nonexistent/vornix-no-bus"));
-  child.setProcessEnvironment(env);
-  child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--without-bus")});
-  QVERIFY(child.waitForFinished(30000));
-  QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-  QCOMPARE(child.exitCode(), 0);
+  QVERIFY(RunSelfAsChild(u"--without-bus"_s, u"DBUS_SESSION_BUS_ADDRESS"_s,
+                         u"unix:path=/nonexistent/vornix-no-bus"_s));
 }
 
 int main(int argc, char **argv) {
