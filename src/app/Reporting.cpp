@@ -34,10 +34,7 @@ void TForm1::ReportStatus(int kind, const QString &title, const QString &text) {
   FBalloonText = text;
   FNotifications->show(FBalloonTitle, FBalloonText, FBalloonIcon, kBalloonTimeoutMs);
   TimerHideBallon->setInterval(kBalloonTimeoutMs);
-  if (TimerHideBallon->isActive())
-    RestartTimer(TimerHideBallon, false);
-  else
-    TimerHideBallon->start();
+  TimerHideBallon->start(); // a countdown already running starts afresh
 }
 
 void TForm1::TimerHideBallonTimer() {
