@@ -2,6 +2,8 @@
 
 #include "app/ProgramSite.h"
 #include "app/WindowStateStore.h"
+#include "components/KivGroupBox.h"
+#include "components/KivTabSet.h"
 #include "feeds/ArchiveTemplates.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
@@ -14,7 +16,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -30,7 +31,6 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -101,18 +101,10 @@ void TForm1::buildLayout() {
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
 
-  KivTabSet1 = named(new QWidget(central), "KivTabSet1");
-  KivTabSet1->setMinimumWidth(480);
+  buildSiteTabs(central);
   auto *tabColumn = new QVBoxLayout(KivTabSet1);
   tabColumn->setContentsMargins(0, 0, 0, 0);
   tabColumn->setSpacing(0);
-  KivTabSet1Tabs = named(new QTabBar(KivTabSet1), "KivTabSet1Tabs");
-  KivTabSet1Tabs->setAccessibleName(QStringLiteral("Сайты"));
-  KivTabSet1Tabs->setExpanding(false);
-  KivTabSet1Tabs->addTab(QStringLiteral("Архив"));
-  KivTabSet1Tabs->setCurrentIndex(0);
-  tabColumn->addWidget(KivTabSet1Tabs);
-  connect(KivTabSet1Tabs, &QTabBar::currentChanged, this, &TForm1::KivTabSet1Changed);
   lft = hiddenLabel("lft", "0", KivTabSet1);
   lfl = hiddenLabel("lfl", "0", KivTabSet1);
   lfw = hiddenLabel("lfw", "670", KivTabSet1);
@@ -129,6 +121,33 @@ void TForm1::buildLayout() {
   row->addWidget(KivTabSet1, 1);
   row->addWidget(Panel1);
   setCentralWidget(central);
+}
+
+void TForm1::buildSiteTabs(QWidget *parent) {
+  KivTabSet1 = named(new TKivTabSet(parent), "KivTabSet1");
+  KivTabSet1->setAccessibleName(QStringLiteral("Сайты"));
+  KivTabSet1->setMinimumWidth(480); // KivTabSet1CanResize
+  KivTabSet1->setTabsBorderWidth(0);
+  KivTabSet1->setHotTrack(true);
+  KivTabSet1->setMarkTabFocused(false);
+  KivTabSet1->TabsSelectCustomize().setColorStart(KivSystemColor::BtnShadow);
+  KivTabSet1->TabsSelectCustomize().setColorEnd(KivSystemColor::BtnFace);
+  KivTabSet1->TabsNoSelectCustomize().setColorStart(KivSystemColor::Window);
+  KivTabSet1->TabsNoSelectCustomize().setColorEnd(KivSystemColor::BtnFace);
+  KivTabSet1->setBorderColor(KivSystemColor::BtnShadow);
+  KivTabSet1->TabsList().Add(QStringLiteral("Архив")); // selects it
+  KivTabSet1->OnDrawTitle = [this](TKivCustomTabSet *sender, const QRect &rect, bool focused,
+                                   bool selected, TKivTitleFont &font, QString &text, int flags,
+                                   bool &canDraw) {
+    KivTabSet1DrawTitle(sender, rect, focused, selected, font, text, flags, canDraw);
+  };
+  KivTabSet1->OnChanged = [this](TKivCustomTabSet *, int index) { KivTabSet1Changed(index); };
+}
+
+void TForm1::KivTabSet1DrawTitle(TKivCustomTabSet *, const QRect &, bool, bool aSelected,
+                                 TKivTitleFont &aFont, QString &, int, bool &) {
+  if (aSelected)
+    aFont.Color = QColor(0x80, 0x80, 0x00);
 }
 
 void TForm1::buildFeedArea() {
@@ -208,13 +227,16 @@ void TForm1::buildSidePanel() {
   KivXPSpeedButton1->setAccessibleName(QStringLiteral("Zentara"));
   buttonColumn->addWidget(KivXPSpeedButton1, 0, Qt::AlignVCenter);
 
-  EGBScrollBoxAdvertising =
-      named(new QGroupBox(QStringLiteral(" Zentara "), Panel1), "EGBScrollBoxAdvertising");
+  EGBScrollBoxAdvertising = named(new TKivGroupBox(Panel1), "EGBScrollBoxAdvertising");
+  EGBScrollBoxAdvertising->setCaption(QStringLiteral(" Zentara "));
+  EGBScrollBoxAdvertising->setCtl3D(false);
+  EGBScrollBoxAdvertising->setRadius(0);
+  EGBScrollBoxAdvertising->setColorSimpleFrame(KivSystemColor::BtnShadow);
   QPalette green = EGBScrollBoxAdvertising->palette();
   green.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
   EGBScrollBoxAdvertising->setPalette(green);
   auto *inside = new QVBoxLayout(EGBScrollBoxAdvertising);
-  inside->setContentsMargins(2, 2, 2, 2);
+  inside->setContentsMargins(0, 0, 0, 0);
   ScrollBoxAdvertising = named(new QScrollArea(EGBScrollBoxAdvertising), "ScrollBoxAdvertising");
   ScrollBoxAdvertising->setFrameShape(QFrame::NoFrame);
   ScrollBoxAdvertising->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -368,7 +390,7 @@ void TForm1::FormShow() {
   FStartingOrClosing = false;
   if (FStateStore && QFileInfo::exists(FStateFileName) && FStateStore->read(*this))
     KivTextResIni1AfterExecute(true);
-  if (KivTabSet1Tabs->currentIndex() == 0)
+  if (KivTabSet1->TabIndex() == 0)
     KivTabSet1Changed(0);
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
 }
@@ -400,8 +422,8 @@ void TForm1::KivTextResIni1AfterExecute(bool afterRead) {
   move(position);
   resize(size);
   const int t = StrToIntSafe(lti->text());
-  if (t > 0 && t < KivTabSet1Tabs->count())
-    KivTabSet1Tabs->setCurrentIndex(t);
+  if (t > 0 && t < KivTabSet1->TabsList().count())
+    KivTabSet1->setTabIndex(t);
 }
 
 void TForm1::SavePosition() {
@@ -538,7 +560,7 @@ void TForm1::KivTabSet1Changed(int index) {
   ClearCategoryMenus();
   N17->setEnabled(!N17->isEmpty());
   CurrentItem = 0;
-  lti->setText(QString::number(KivTabSet1Tabs->currentIndex()));
+  lti->setText(QString::number(KivTabSet1->TabIndex()));
   N3->setEnabled(!N3->isEmpty());
 }
 

@@ -12,7 +12,6 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -20,11 +19,14 @@ class QPushButton;
 class QScrollArea;
 class QStatusBar;
 class QSystemTrayIcon;
-class QTabBar;
 class QTimer;
 class QToolButton;
 class TEventSound;
 class TFormSetting;
+class TKivCustomTabSet;
+class TKivGroupBox;
+class TKivTabSet;
+struct TKivTitleFont;
 class TRSSViewItem;
 class TURLLabel;
 class TWindowStateStore;
@@ -46,8 +48,7 @@ public:
   // --- Controls (objectName = the field's name) ---
   QStatusBar *StatusBar1;
   QLabel *StatusBar1Text;
-  QWidget *KivTabSet1;
-  QTabBar *KivTabSet1Tabs;
+  TKivTabSet *KivTabSet1;
   QLabel *lft, *lfl, *lfw, *lfh, *lti, *lzenv;
   QFrame *ScrollBox1;
   QFrame *Panel2;
@@ -62,7 +63,7 @@ public:
   QFrame *Panel1;
   QFrame *Panel4;
   QToolButton *KivXPSpeedButton1;
-  QGroupBox *EGBScrollBoxAdvertising;
+  TKivGroupBox *EGBScrollBoxAdvertising;
   QScrollArea *ScrollBoxAdvertising;
   QSystemTrayIcon *TrayIcon1;
   QMenu *KivPopupMenu1;
@@ -114,6 +115,9 @@ public:
   void TrayIcon1DblClick();
   void KivPopupMenu1Popup();
   void KivTabSet1Changed(int index);
+  void KivTabSet1DrawTitle(TKivCustomTabSet *Sender, const QRect &aRect, bool aFocused,
+                           bool aSelected, TKivTitleFont &aFont, QString &aText, int aFlags,
+                           bool &CanDraw);
   void KivTextResIni1AfterExecute(bool afterRead);
   static bool KivTextResIni1UseReadVal(const QVariant &value);
   bool zentaraPanelVisible() const;
@@ -133,6 +137,7 @@ protected:
 
 private:
   void buildLayout();
+  void buildSiteTabs(QWidget *parent);
   void buildFeedArea();
   void buildFilterBar();
   void buildSidePanel();

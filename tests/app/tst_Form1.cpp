@@ -1,4 +1,6 @@
 #include "app/Unit1.h"
+#include "components/KivGroupBox.h"
+#include "components/KivTabSet.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
 #include "settings/Unit2.h"
@@ -9,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusTipEvent>
-#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
@@ -96,8 +96,8 @@ private Q_SLOTS:
       shown = l->text();
     else if (auto *e = qobject_cast<QLineEdit *>(w))
       shown = e->text();
-    else if (auto *g = qobject_cast<QGroupBox *>(w))
-      shown = g->title();
+    else if (auto *g = qobject_cast<TKivGroupBox *>(w))
+      shown = g->Caption();
     QCOMPARE(shown, text);
     QCOMPARE(w->toolTip(), hint);
     QCOMPARE(w->isEnabled(), enabled);
@@ -125,8 +125,8 @@ private Q_SLOTS:
     QCOMPARE(FForm->windowTitle(), u"  Vornix"_s);
     QVERIFY(FForm->startingOrClosing());
     QVERIFY(FForm->windowFlags() & Qt::Tool);
-    QCOMPARE(FForm->KivTabSet1Tabs->count(), 1);
-    QCOMPARE(FForm->KivTabSet1Tabs->tabText(0), u"Архив"_s);
+    QCOMPARE(FForm->KivTabSet1->TabsList().captions(), QStringList{u"Архив"_s});
+    QCOMPARE(FForm->KivTabSet1->TabIndex(), 0);
     QCOMPARE(FForm->FeedTitleLabel->font().pointSize(), 11);
     QCOMPARE(FForm->FeedInfoLabel->font().pointSize(), 7);
     QCOMPARE(FForm->ItemView->FViRSSTitle->font().pointSize(), 10);
@@ -161,6 +161,24 @@ private Q_SLOTS:
     QCOMPARE(FForm->width(), 670);
   }
 
+  void siteTabsShowTheSelectedTitleInOlive() {
+    TKivTabSet *tabs = FForm->KivTabSet1;
+    QVERIFY(tabs->HotTrack());
+    QVERIFY(!tabs->MarkTabFocused());
+    QCOMPARE(tabs->TabsBorderWidth(), 0);
+    QCOMPARE(tabs->TabsPosition(), etpTop);
+    QCOMPARE(tabs->TabsStyle(), etsObliqueRectangular);
+    tabs->resize(480, 100);
+    const QImage image = tabs->grab().toImage();
+    const QRect title = tabs->titleRect(0);
+    int olive = 0;
+    for (int x = title.left(); x <= title.right(); ++x) {
+      for (int y = title.top(); y <= title.bottom(); ++y)
+        olive += image.pixelColor(x, y) == QColor(0x80, 0x80, 0x00) ? 1 : 0;
+    }
+    QVERIFY(olive > 0);
+  }
+
   void restoredStateAppliesOnlyPositiveValues() {
     const QPoint before = FForm->pos();
     FForm->lft->setText(u"0"_s);
@@ -172,7 +190,7 @@ private Q_SLOTS:
     FForm->KivTextResIni1AfterExecute(true);
     QCOMPARE(FForm->pos(), before);
     QCOMPARE(FForm->size(), QSize(800, 300));
-    QCOMPARE(FForm->KivTabSet1Tabs->currentIndex(), 0);
+    QCOMPARE(FForm->KivTabSet1->TabIndex(), 0);
     QVERIFY(FForm->ChBFiltered->isEnabled());
     QCOMPARE(FForm->FilterText, u"qt c++"_s);
     QVERIFY(!FForm->KivTextResIni1UseReadVal(QString()));
@@ -237,7 +255,7 @@ private Q_SLOTS:
     const auto widgets = FForm->findChildren<QWidget *>();
     for (QWidget *w : widgets) {
       if (!w->isVisible() || !(qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
-                               qobject_cast<QComboBox *>(w) || qobject_cast<QTabBar *>(w)))
+                               qobject_cast<QComboBox *>(w) || qobject_cast<TKivCustomTabSet *>(w)))
         continue;
       QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
       QVERIFY(a);
