@@ -112,6 +112,9 @@ public:
   QRect titleRect(int index) const;
   TKivTabSetScroller *scroller() const { return FScroller; }
 
+  // Draws the whole strip again at the next paint, not only what was exposed.
+  void invalidate();
+
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
@@ -152,8 +155,6 @@ protected:
   void focusOutEvent(QFocusEvent *event) override;
 
   void setSelectsAddedTabs(bool selects) { FSelection.setSelectsAddedTabs(selects); }
-  // The whole strip must be drawn again before it is next shown.
-  void invalidate();
   QPoint areaOrigin() const { return {FTabsBorderWidth, FTabsBorderWidth}; }
 
 private:

@@ -2,6 +2,19 @@
 
 #include <QApplication>
 
+namespace {
+
+QWidget *firstFocusableIn(QWidget *page) {
+  for (QWidget *w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+    if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+        w->isVisibleTo(page))
+      return w;
+  }
+  return nullptr;
+}
+
+} // namespace
+
 TKivCustomTabControl::TKivCustomTabControl(QWidget *parent)
     : TKivCustomTabSet(parent), FPageArea(new QGridLayout(this)) {
   setSelectsAddedTabs(false);
@@ -107,10 +120,7 @@ void TKivCustomTabControl::showSelectedPage(bool moveFocus) {
     return;
   QWidget *focus = QApplication::focusWidget();
   if (focus && (focus == this || isAncestorOf(focus)) && !selected->isAncestorOf(focus)) {
-    QWidget *first = selected->nextInFocusChain();
-    const bool pageTakesFocus = first && selected->isAncestorOf(first) &&
-                                (first->focusPolicy() & Qt::TabFocus);
-    if (pageTakesFocus)
+    if (QWidget *first = firstFocusableIn(selected))
       first->setFocus(Qt::OtherFocusReason);
     else
       setFocus(Qt::OtherFocusReason);
