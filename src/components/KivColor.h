@@ -11,8 +11,8 @@
 class TKivColor {
 public:
   TKivColor() = default;
-  TKivColor(const QColor &rgb) : FRgb(rgb) {}              // NOLINT(google-explicit-constructor)
-  TKivColor(QPalette::ColorRole role) : FRole(role) {}     // NOLINT(google-explicit-constructor)
+  TKivColor(const QColor &rgb) : FRgb(rgb) {}               // NOLINT(google-explicit-constructor)
+  TKivColor(QPalette::ColorRole role) : FRole(role) {}      // NOLINT(google-explicit-constructor)
   TKivColor(Qt::GlobalColor color) : FRgb(QColor(color)) {} // NOLINT(google-explicit-constructor)
 
   bool isRole() const { return FRole.has_value(); }

@@ -199,7 +199,8 @@ void TKivCustomTabSet::setCtl3D(bool on) {
 
 void TKivCustomTabSet::setImages(const QList<QPixmap> &images) {
   FImages = images;
-  FGeometry.imageSize = images.isEmpty() ? QSize() : images.first().deviceIndependentSize().toSize();
+  FGeometry.imageSize =
+      images.isEmpty() ? QSize() : images.first().deviceIndependentSize().toSize();
   layoutChanged();
 }
 
@@ -476,7 +477,8 @@ QRect TKivCustomTabSet::imageRect(const TKivTabLayout &layout, int index) const 
   case eipTop:
     return {QPoint(centre.x() - s.width() / 2, r.top() + FGeometry.spacingV), s};
   case eipBottom:
-    return {QPoint(centre.x() - s.width() / 2, r.bottom() + 1 - FGeometry.spacingV - s.height()), s};
+    return {QPoint(centre.x() - s.width() / 2, r.bottom() + 1 - FGeometry.spacingV - s.height()),
+            s};
   }
   return {};
 }
@@ -659,8 +661,8 @@ void TKivCustomTabSet::mousePressEvent(QMouseEvent *event) {
     if (tab >= 0) {
       bool select = true;
       const TKivTabLayout layout = tabLayout();
-      if (imageIndexOf(tab, false) >= 0 &&
-          imageRect(layout, tab).contains(point - areaOrigin()) && OnTabImageMouseDown)
+      if (imageIndexOf(tab, false) >= 0 && imageRect(layout, tab).contains(point - areaOrigin()) &&
+          OnTabImageMouseDown)
         OnTabImageMouseDown(this, tab, select);
       if (select && FTabsList.state(tab).Enabled)
         setTabIndex(tab);
@@ -692,8 +694,8 @@ void TKivCustomTabSet::mouseMoveEvent(QMouseEvent *event) {
     return;
   if (HotTabIndex != tab)
     setHotTab(tab);
-  const bool onImage = imageIndexOf(tab, false) >= 0 &&
-                       imageRect(tabLayout(), tab).contains(point - areaOrigin());
+  const bool onImage =
+      imageIndexOf(tab, false) >= 0 && imageRect(tabLayout(), tab).contains(point - areaOrigin());
   const int imageTab = onImage ? tab : -1;
   if (imageTab != FHotImageTab) {
     FHotImageTab = imageTab;
@@ -798,8 +800,8 @@ void TKivCustomTabSet::refreshShortcuts() {
     if (letter.isNull() || letters.contains(letter))
       continue;
     letters.append(letter);
-    const int id = grabShortcut(QKeySequence(QKeyCombination(Qt::AltModifier,
-                                                             Qt::Key(QChar(letter).toUpper().unicode()))));
+    const int id = grabShortcut(
+        QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(QChar(letter).toUpper().unicode()))));
     FShortcuts.insert(id, letter);
   }
 }

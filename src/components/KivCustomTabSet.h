@@ -132,7 +132,8 @@ public:
       OnDrawTitle;
   std::function<void(TKivCustomTabSet *sender, QPainter &canvas)> OnPaint;
   // Runs before the strip's own key handling; setting key to 0 cancels it.
-  std::function<void(TKivCustomTabSet *sender, int &key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+  std::function<void(TKivCustomTabSet *sender, int &key, Qt::KeyboardModifiers modifiers)>
+      OnKeyDown;
 
 protected:
   // The strip's drawing steps, each open to a subclass.

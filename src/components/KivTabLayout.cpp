@@ -226,6 +226,7 @@ QRect TKivTabLayout::scrollerRect() const {
   const TKivTabGeometry &g = FGeometry;
   const int size = g.scrollerBtnSize;
   const int along = alongExtent() - 2 * size - (isVertical() ? g.scrollerSfV : g.scrollerSfH);
-  const int across = std::max(0, (bandDepth() - size) / 2) + (isVertical() ? g.scrollerSfH : g.scrollerSfV);
+  const int across =
+      std::max(0, (bandDepth() - size) / 2) + (isVertical() ? g.scrollerSfH : g.scrollerSfV);
   return mapRect(along, across, 2 * size, size);
 }

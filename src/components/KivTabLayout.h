@@ -27,7 +27,7 @@ struct TKivTabGeometry {
   int scrollerBtnSize = 17;
   int scrollerSfH = 0;
   int scrollerSfV = 0;
-  QSize area;     // the strip's client area less its border
+  QSize area; // the strip's client area less its border
   int textHeight = 0;
   QList<int> textWidths; // one per tab, captions measured without "&"
   QList<bool> visible;   // one per tab

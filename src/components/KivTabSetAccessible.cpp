@@ -36,9 +36,7 @@ public:
 
   bool isValid() const override { return FStrip && tabIndex() >= 0; }
   QObject *object() const override { return nullptr; }
-  QWindow *window() const override {
-    return FStrip ? FStrip->window()->windowHandle() : nullptr;
-  }
+  QWindow *window() const override { return FStrip ? FStrip->window()->windowHandle() : nullptr; }
   QAccessibleInterface *parent() const override {
     return QAccessible::queryAccessibleInterface(FStrip.data());
   }
@@ -110,9 +108,7 @@ public:
       QAccessible::deleteAccessibleInterface(id);
   }
 
-  int childCount() const override {
-    return tabCount() + QAccessibleWidget::childCount();
-  }
+  int childCount() const override { return tabCount() + QAccessibleWidget::childCount(); }
 
   QAccessibleInterface *child(int index) const override {
     if (index < 0)
@@ -124,8 +120,8 @@ public:
 
   int indexOfChild(const QAccessibleInterface *child) const override {
     if (child && child->role() == QAccessible::PageTab) {
-      const int position = FTabIds.indexOf(QAccessible::uniqueId(
-          const_cast<QAccessibleInterface *>(child)));
+      const int position =
+          FTabIds.indexOf(QAccessible::uniqueId(const_cast<QAccessibleInterface *>(child)));
       if (position >= 0 && position < tabCount())
         return position;
     }

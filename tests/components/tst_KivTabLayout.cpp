@@ -6,8 +6,7 @@ namespace {
 
 // Captions 30, 40 and 50 pixels wide in a 13-pixel font: the row is 21 high
 // and the tabs' text parts are 46, 56 and 66 long.
-TKivTabGeometry threeTabs(TKivTabsPosition position, TKivTabsStyle style,
-                          QSize area = {400, 100}) {
+TKivTabGeometry threeTabs(TKivTabsPosition position, TKivTabsStyle style, QSize area = {400, 100}) {
   TKivTabGeometry g;
   g.position = position;
   g.style = style;
@@ -44,7 +43,8 @@ void TestKivTabLayout::tabRectangles_data() {
       << top(etsObliqueRectangular) << 0
       << QList<QRect>{{0, 0, 46, 21}, {56, 0, 56, 21}, {122, 0, 66, 21}};
   QTest::newRow("top rectangular: spacing 2")
-      << top(etsRectangular) << 0 << QList<QRect>{{0, 0, 46, 21}, {48, 0, 56, 21}, {106, 0, 66, 21}};
+      << top(etsRectangular) << 0
+      << QList<QRect>{{0, 0, 46, 21}, {48, 0, 56, 21}, {106, 0, 66, 21}};
   QTest::newRow("top trapeze: grows by the row height")
       << top(etsTrapeze) << 0 << QList<QRect>{{0, 0, 67, 21}, {67, 0, 77, 21}, {144, 0, 87, 21}};
   TKivTabGeometry shifted = top(etsRectangular);
@@ -55,15 +55,17 @@ void TestKivTabLayout::tabRectangles_data() {
   hidden.visible[1] = false;
   QTest::newRow("a hidden tab takes no room")
       << hidden << 0 << QList<QRect>{{0, 0, 46, 21}, {56, 0, 56, 21}, {56, 0, 66, 21}};
-  QTest::newRow("range starting at tab 1") << top(etsObliqueRectangular) << 1
-                                           << QList<QRect>{{0, 0, 46, 21}, {0, 0, 56, 21}, {66, 0, 66, 21}};
+  QTest::newRow("range starting at tab 1")
+      << top(etsObliqueRectangular) << 1
+      << QList<QRect>{{0, 0, 46, 21}, {0, 0, 56, 21}, {66, 0, 66, 21}};
   QTest::newRow("bottom row") << threeTabs(etpBottom, etsRectangular) << 0
                               << QList<QRect>{{0, 79, 46, 21}, {48, 79, 56, 21}, {106, 79, 66, 21}};
   QTest::newRow("left column: widest caption, stacked")
       << threeTabs(etpLeft, etsRectangular) << 0
       << QList<QRect>{{0, 0, 66, 21}, {0, 23, 66, 21}, {0, 46, 66, 21}};
   QTest::newRow("right column") << threeTabs(etpRight, etsRectangular) << 0
-                                << QList<QRect>{{334, 0, 66, 21}, {334, 23, 66, 21}, {334, 46, 66, 21}};
+                                << QList<QRect>{
+                                       {334, 0, 66, 21}, {334, 23, 66, 21}, {334, 46, 66, 21}};
 }
 
 void TestKivTabLayout::tabRectangles() {

@@ -121,7 +121,8 @@ void TestKivTabSet::paintsTabsInOrderWithTheSelectedOneOnTop() {
   QCOMPARE(image.pixelColor(selected.left() + 3, h - 1), kFace);
   QCOMPARE(image.pixelColor(selected.left(), h / 2), kLight);
   const QRect next = w.strip->tabRect(2);
-  QCOMPARE(image.pixelColor(next.left() + 1, h - 3), InterpolateColor(kShadow, kFace, h - 3, h - 1));
+  QCOMPARE(image.pixelColor(next.left() + 1, h - 3),
+           InterpolateColor(kShadow, kFace, h - 3, h - 1));
   // Bottom frame edge in the border colour.
   QCOMPARE(image.pixelColor(10, w.strip->height() - 1), kShadow);
 }
@@ -318,7 +319,9 @@ void TestKivTabSet::disabledTabCannotBeClicked() {
   TStripWindow w({u"One"_s, u"Two"_s, u"Three"_s});
   w.strip->setTabIndex(0);
   QList<int> enabledChanges;
-  w.strip->OnTabEnabledChange = [&](TKivCustomTabSet *, int index) { enabledChanges.append(index); };
+  w.strip->OnTabEnabledChange = [&](TKivCustomTabSet *, int index) {
+    enabledChanges.append(index);
+  };
   w.strip->setTabEnabled(1, false);
   w.strip->setTabEnabled(1, false);
   QCOMPARE(enabledChanges, QList<int>{1});
