@@ -217,62 +217,40 @@ void ShowKivMessage(const QString &message, QWidget *owner) {
     showWarningBox(message, owner);
 }
 
-// ---- TGradientCustom ------------------------------------------------------
+// ---- Settings ------------------------------------------------------------
 
-void TGradientCustom::setRadius(quint16 radius) {
+void TKivGradientSettings::setRadius(quint16 radius) {
   if (store(FRadius, radius))
     changed();
 }
 
-void TGradientCustom::setGradientUse(bool use) {
+void TKivGradientSettings::setGradientUse(bool use) {
   if (store(FGradientUse, use))
     changed();
 }
 
-void TGradientCustom::setGradientMode(TFillDirection mode) {
+void TKivGradientSettings::setGradientMode(TFillDirection mode) {
   if (store(FGradientMode, mode))
     changed();
 }
 
-void TGradientCustom::setColorStart(const TKivColor &color) {
+void TKivGradientSettings::setColorStart(const TKivColor &color) {
   if (store(FColorStart, color))
     changed();
 }
 
-void TGradientCustom::setColorEnd(const TKivColor &color) {
+void TKivGradientSettings::setColorEnd(const TKivColor &color) {
   if (store(FColorEnd, color))
     changed();
 }
 
-QPalette TGradientCustom::palette() const {
+QPalette TKivGradientSettings::palette() const {
   return paletteOf(FOwner);
 }
 
-void TGradientCustom::changed() {
+void TKivGradientSettings::changed() {
   if (FOwner)
     FOwner->update();
-}
-
-// ---- TThreeColorsGradientCustom -------------------------------------------
-
-void TThreeColorsGradientCustom::setRadius(quint16 radius) {
-  if (store(FRadius, radius))
-    changed();
-}
-
-void TThreeColorsGradientCustom::setGradientUse(bool use) {
-  if (store(FGradientUse, use))
-    changed();
-}
-
-void TThreeColorsGradientCustom::setGradientMode(TFillDirection mode) {
-  if (store(FGradientMode, mode))
-    changed();
-}
-
-void TThreeColorsGradientCustom::setColorStart(const TKivColor &color) {
-  if (store(FColorStart, color))
-    changed();
 }
 
 void TThreeColorsGradientCustom::setColorMiddle(const TKivColor &color) {
@@ -280,14 +258,9 @@ void TThreeColorsGradientCustom::setColorMiddle(const TKivColor &color) {
     changed();
 }
 
-void TThreeColorsGradientCustom::setColorEnd(const TKivColor &color) {
-  if (store(FColorEnd, color))
-    changed();
-}
-
 void TThreeColorsGradientCustom::setMiddleTop(double share) {
   if (!isShare(share)) {
-    ShowKivMessage(u"Значение MiddleTop может быть от 0 до 1"_s, FOwner);
+    ShowKivMessage(u"Значение MiddleTop может быть от 0 до 1"_s, owner());
     share = 0.25;
   }
   if (store(FMiddleTop, share))
@@ -296,20 +269,11 @@ void TThreeColorsGradientCustom::setMiddleTop(double share) {
 
 void TThreeColorsGradientCustom::setMiddleWidth(double share) {
   if (!isShare(share)) {
-    ShowKivMessage(u"Значение MiddleWidth может быть от 0 до 1"_s, FOwner);
+    ShowKivMessage(u"Значение MiddleWidth может быть от 0 до 1"_s, owner());
     share = 0.0;
   }
   if (store(FMiddleWidth, share))
     changed();
-}
-
-QPalette TThreeColorsGradientCustom::palette() const {
-  return paletteOf(FOwner);
-}
-
-void TThreeColorsGradientCustom::changed() {
-  if (FOwner)
-    FOwner->update();
 }
 
 // ---- Arithmetic -----------------------------------------------------------

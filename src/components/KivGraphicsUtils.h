@@ -28,12 +28,12 @@ using TKivMessageHandler = std::function<void(const QString &message)>;
 void SetKivMessageHandler(TKivMessageHandler handler);
 void ShowKivMessage(const QString &message, QWidget *owner = nullptr);
 
-// Two-colour gradient settings. The owner is repainted whenever a setting
-// changes; it is referenced, not owned.
-class TGradientCustom {
+// What every gradient setting object has: rounded ends, on/off, direction,
+// the two end colours and the control to repaint when one of them changes.
+// The owner is referenced, not owned.
+class TKivGradientSettings {
 public:
-  explicit TGradientCustom(QWidget *owner = nullptr) : FOwner(owner) {}
-  virtual ~TGradientCustom() = default;
+  virtual ~TKivGradientSettings() = default;
 
   quint16 Radius() const { return FRadius; }
   void setRadius(quint16 radius);
@@ -52,6 +52,8 @@ public:
   QPalette palette() const;
 
 protected:
+  TKivGradientSettings(QWidget *owner, const QColor &start, const QColor &end)
+      : FOwner(owner), FColorStart(start), FColorEnd(end) {}
   void changed();
 
 private:
@@ -59,8 +61,15 @@ private:
   quint16 FRadius = 2;
   bool FGradientUse = true;
   TFillDirection FGradientMode = fdTopToBottom;
-  TKivColor FColorStart{QColor(0xFF, 0xFF, 0xFF)};
-  TKivColor FColorEnd{QColor(0xC0, 0xC0, 0xC0)};
+  TKivColor FColorStart;
+  TKivColor FColorEnd;
+};
+
+// Two-colour gradient settings: white to silver unless told otherwise.
+class TGradientCustom : public TKivGradientSettings {
+public:
+  explicit TGradientCustom(QWidget *owner = nullptr)
+      : TKivGradientSettings(owner, QColor(0xFF, 0xFF, 0xFF), QColor(0xC0, 0xC0, 0xC0)) {}
 };
 
 class TKivGradientCustom : public TGradientCustom {
@@ -70,43 +79,20 @@ public:
 
 // Three-colour gradient settings: start to middle over MiddleTop of the
 // extent, a solid middle band over MiddleWidth of the rest, middle to end.
-class TThreeColorsGradientCustom {
+class TThreeColorsGradientCustom : public TKivGradientSettings {
 public:
-  explicit TThreeColorsGradientCustom(QWidget *owner = nullptr) : FOwner(owner) {}
-  virtual ~TThreeColorsGradientCustom() = default;
+  explicit TThreeColorsGradientCustom(QWidget *owner = nullptr)
+      : TKivGradientSettings(owner, QColor(0xC0, 0xC0, 0xC0), QColor(0x80, 0x80, 0x80)) {}
 
-  quint16 Radius() const { return FRadius; }
-  void setRadius(quint16 radius);
-  bool GradientUse() const { return FGradientUse; }
-  void setGradientUse(bool use);
-  TFillDirection GradientMode() const { return FGradientMode; }
-  void setGradientMode(TFillDirection mode);
-  TKivColor ColorStart() const { return FColorStart; }
-  void setColorStart(const TKivColor &color);
   TKivColor ColorMiddle() const { return FColorMiddle; }
   void setColorMiddle(const TKivColor &color);
-  TKivColor ColorEnd() const { return FColorEnd; }
-  void setColorEnd(const TKivColor &color);
   double MiddleTop() const { return FMiddleTop; }
   void setMiddleTop(double share);
   double MiddleWidth() const { return FMiddleWidth; }
   void setMiddleWidth(double share);
 
-  QWidget *owner() const { return FOwner; }
-  void setOwner(QWidget *owner) { FOwner = owner; }
-  QPalette palette() const;
-
-protected:
-  void changed();
-
 private:
-  QPointer<QWidget> FOwner;
-  quint16 FRadius = 2;
-  bool FGradientUse = true;
-  TFillDirection FGradientMode = fdTopToBottom;
-  TKivColor FColorStart{QColor(0xC0, 0xC0, 0xC0)};
   TKivColor FColorMiddle{QColor(0xFF, 0xFF, 0xFF)};
-  TKivColor FColorEnd{QColor(0x80, 0x80, 0x80)};
   double FMiddleTop = 0.25;
   double FMiddleWidth = 0.1;
 };
