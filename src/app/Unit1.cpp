@@ -523,7 +523,7 @@ void TForm1::ClearView() {
     ItemView->FViRSSCategory->clear();
     ItemView->FViRSSComments->clear();
     ItemView->FViRSSComments->setURL(QString());
-    ItemView->FViRSSDescription->clear();
+    ItemView->setDescription(QString());
   }
   CurrentItem = 0;
   ItemCount = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feeds/FeedDocument.h"
+#include "feeds/FeedWalk.h"
 #include "platform/Notifications.h"
 
 #include <QHash>
@@ -84,6 +86,8 @@ public:
   bool FilterKeyPending = false;
   QString ArchiveTemplate;
   QString ArchiveItemTemplate;
+  // The current feed file, read afresh by every operation on it.
+  TFeedDocument XMLDocument1;
 
   bool startingOrClosing() const { return FStartingOrClosing; }
   bool tabsRebuilding() const { return FTabsRebuilding; }
@@ -105,6 +109,9 @@ public:
   void ClearCategoryMenus();
   void RestartTimer(QTimer *timer, bool fireNow);
   void SavePosition();
+  void LoadFeedHeader();
+  void ShowFeedItem(int position);
+  int FindItemPosition(const QString &link);
 
   // --- Handlers ---
   void N9Click();
@@ -155,6 +162,14 @@ private:
   bool balloonsOff() const;
   bool soundsOff() const;
   int updateMinutes() const;
+  int selectedFeedIndex() const;
+  TItemFilter itemFilter() const;
+  bool keywordFilterInForce() const;
+  void showFeedHeader(const TFeedContent &content);
+  void emptyItemView();
+  void showItem(const TWalkItem &visible);
+  void reportShownItem(bool shown, int items);
+  void updateNavigation();
 
   TFormSetting *FFormSetting = nullptr;
   std::unique_ptr<TWindowStateStore> FStateStore;

@@ -56,3 +56,14 @@ TRSSViewItem::TRSSViewItem(QWidget *parent) : QFrame(parent) {
     layout->addWidget(w);
   layout->addWidget(FViRSSDescription, 1);
 }
+
+void TRSSViewItem::setDescription(const QString &text) {
+  FDescription = text;
+  // CR CR LF is how a line break that came in as CR reads after normalising;
+  // like CR LF it is one line break on screen.
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\r\n"), QStringLiteral("\n"))
+      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+      .replace(u'\r', u'\n');
+  FViRSSDescription->setPlainText(shown);
+}

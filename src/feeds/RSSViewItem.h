@@ -13,9 +13,17 @@ class TRSSViewItem : public QFrame {
 public:
   explicit TRSSViewItem(QWidget *parent = nullptr);
 
+  // The description exactly as the feed gave it, CR LF line breaks and all;
+  // the memo shows it with ordinary line breaks.
+  QString Description() const { return FDescription; }
+  void setDescription(const QString &text);
+
   TURLLabel *FViRSSTitle;
   QLabel *FViRSSPubDate;
   QLabel *FViRSSCategory;
   QPlainTextEdit *FViRSSDescription;
   TURLLabel *FViRSSComments;
+
+private:
+  QString FDescription;
 };

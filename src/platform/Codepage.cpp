@@ -1,6 +1,8 @@
 #include "platform/Codepage.h"
 
 #include <array>
+#include <bitset>
+#include <memory>
 #include <unordered_map>
 
 namespace {
@@ -49,7 +51,17 @@ char codeOf(QChar c) {
 } // namespace
 
 bool TCodepage::canEncode(QChar c) {
-  return c.unicode() == 0 || codeOf(c) != 0;
+  // Feeds run every character of every field through here: one bit per
+  // UTF-16 code unit answers without hashing.
+  static const auto encodable = [] {
+    auto bits = std::make_unique<std::bitset<0x10000>>();
+    for (char16_t u = 0; u < 0x80; ++u)
+      bits->set(u);
+    for (const char16_t u : kUpperHalf)
+      bits->set(u);
+    return bits;
+  }();
+  return encodable->test(c.unicode());
 }
 
 QByteArray TCodepage::toCp1251(QStringView text) {
@@ -70,4 +82,12 @@ QString TCodepage::fromCp1251(QByteArrayView bytes) {
     *out++ = QChar(u < 0x80 ? char16_t(u) : kUpperHalf[u - 0x80]);
   }
   return text;
+}
+
+QString TCodepage::inRepertoire(const QString &text) {
+  for (const QChar c : text) {
+    if (!canEncode(c))
+      return fromCp1251(toCp1251(text));
+  }
+  return text; // the common case costs no copy
 }

@@ -1,0 +1,261 @@
+#include "feeds/TextNormalisation.h"
+
+// Every feed item runs through here after each download and on every step of
+// navigation, so each stage is one linear pass over the text. The repeated
+// replacements of the rule ("while the text still contains ...") are done as
+// the single pass that computes their fixed point; the reasons each one is
+// exact sit with the pass. The slow literal version lives in the tests, which
+// compare the two on random text.
+
+namespace {
+
+constexpr char16_t Cr = u'\r';
+constexpr char16_t Lf = u'\n';
+
+bool isBlank(char16_t ch) {
+  return ch <= u' ';
+}
+
+// The patterns compared without regard to case are ASCII only; the text is in
+// the Windows-1251 repertoire, where no other letter folds onto them.
+bool sameLetter(char16_t ch, char16_t lower) {
+  return (ch | 0x20) == lower;
+}
+
+bool matchesAt(const char16_t *text, qsizetype at, qsizetype size, QStringView pattern,
+               bool ignoringCase) {
+  if (size - at < pattern.size())
+    return false;
+  for (qsizetype k = 0; k < pattern.size(); ++k) {
+    const char16_t expected = pattern[k].unicode();
+    const char16_t actual = text[at + k];
+    if (actual != expected && !(ignoringCase && sameLetter(actual, expected)))
+      return false;
+  }
+  return true;
+}
+
+// Trims blanks off both ends and reduces each run of spaces to one, in place.
+// Halving every run of spaces until no two touch leaves one space per run, and
+// runs never merge because whatever separates them is not a space.
+void trimAndCollapseSpaces(QString &text) {
+  const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && isBlank(in[begin]))
+    ++begin;
+  while (end > begin && isBlank(in[end - 1]))
+    --end;
+  if (begin == end) {
+    text.clear();
+    return;
+  }
+  char16_t *out = reinterpret_cast<char16_t *>(text.data());
+  qsizetype w = 0;
+  for (qsizetype i = begin; i < end; ++i) {
+    if (out[i] == u' ' && w > 0 && out[w - 1] == u' ')
+      continue;
+    out[w++] = out[i];
+  }
+  text.truncate(w);
+}
+
+// Length of a line-break tag starting at the "<" at `at`, or 0. Read together,
+// the tag replacements take "<", an optional space, "br", an optional space,
+// then either ">" or "/" with an optional space before ">" (the "/ >" to "/>"
+// step runs between the two groups, so "< br / >" is a break too). All these
+// spellings start with their only "<", so no two overlap, and the CR LF put in
+// their place holds none of their characters, so no replacement makes a new
+// one for a later group.
+qsizetype lineBreakTagLength(const char16_t *text, qsizetype at, qsizetype size) {
+  qsizetype i = at + 1;
+  const auto take = [&](char16_t ch) {
+    if (i < size && text[i] == ch) {
+      ++i;
+      return true;
+    }
+    return false;
+  };
+  const auto takeLetter = [&](char16_t lower) {
+    if (i < size && sameLetter(text[i], lower)) {
+      ++i;
+      return true;
+    }
+    return false;
+  };
+  take(u' ');
+  if (!takeLetter(u'b') || !takeLetter(u'r'))
+    return 0;
+  take(u' ');
+  if (take(u'/'))
+    take(u' ');
+  return take(u'>') ? i - at : 0;
+}
+
+// Line ends, line-break tags, "/ >" and the non-breaking space entities, all
+// in one pass. None of the patterns contains CR or LF, so expanding the line
+// ends first or alongside finds the same tags; no tag overlaps a "/ >" outside
+// it or an entity; and what each replacement inserts (CR, LF, "/>", a space)
+// never completes a pattern of a later step. A CR becomes CR CR LF because the
+// LF that the CR step adds is itself expanded by the LF step.
+QString expandLineBreaks(const QString &text) {
+  const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+  const qsizetype size = text.size();
+  qsizetype grown = size;
+  for (qsizetype i = 0; i < size; ++i)
+    grown += in[i] == Cr ? 2 : in[i] == Lf ? 1 : 0;
+
+  QString result(grown, Qt::Uninitialized);
+  char16_t *out = reinterpret_cast<char16_t *>(result.data());
+  qsizetype w = 0;
+  qsizetype i = 0;
+  while (i < size) {
+    const char16_t ch = in[i];
+    if (ch == Cr) {
+      out[w++] = Cr;
+      out[w++] = Cr;
+      out[w++] = Lf;
+      ++i;
+    } else if (ch == Lf) {
+      out[w++] = Cr;
+      out[w++] = Lf;
+      ++i;
+    } else if (ch == u'<') {
+      const qsizetype tag = lineBreakTagLength(in, i, size);
+      if (tag > 0) {
+        out[w++] = Cr;
+        out[w++] = Lf;
+        i += tag;
+      } else {
+        out[w++] = ch;
+        ++i;
+      }
+    } else if (ch == u'/' && matchesAt(in, i, size, u"/ >", false)) {
+      out[w++] = u'/';
+      out[w++] = u'>';
+      i += 3;
+    } else if (ch == u'&' && (matchesAt(in, i, size, u"&#160;", false) ||
+                              matchesAt(in, i, size, u"&nbsp;", true))) {
+      out[w++] = u' ';
+      i += 6;
+    } else {
+      out[w++] = ch;
+      ++i;
+    }
+  }
+  result.truncate(w);
+  return result;
+}
+
+// Dropping the space of LF, space, CR leaves LF CR, which can neither start
+// nor finish another such triple, so the repeated replacement is done after
+// its first round: every space with LF before it and CR after it goes.
+void dropSpacesBetweenLfAndCr(QString &text) {
+  char16_t *d = reinterpret_cast<char16_t *>(text.data());
+  const qsizetype size = text.size();
+  qsizetype w = 0;
+  char16_t previous = 0;
+  for (qsizetype i = 0; i < size; ++i) {
+    const char16_t ch = d[i];
+    const bool drop = ch == u' ' && previous == Lf && i + 1 < size && d[i + 1] == Cr;
+    previous = ch;
+    if (!drop)
+      d[w++] = ch;
+  }
+  text.truncate(w);
+}
+
+// CR LF pairs cannot overlap, and shortening a run of adjacent pairs cannot
+// make a new pair at its edges (a pair neither starts with LF nor ends with
+// CR), so halving each run until no two pairs touch leaves one pair per run.
+void collapseLineBreakRuns(QString &text) {
+  char16_t *d = reinterpret_cast<char16_t *>(text.data());
+  const qsizetype size = text.size();
+  const auto pairAt = [&](qsizetype i) { return i + 1 < size && d[i] == Cr && d[i + 1] == Lf; };
+  qsizetype w = 0;
+  qsizetype i = 0;
+  while (i < size) {
+    if (pairAt(i)) {
+      i += 2;
+      while (pairAt(i))
+        i += 2;
+      d[w++] = Cr;
+      d[w++] = Lf;
+    } else {
+      d[w++] = d[i++];
+    }
+  }
+  text.truncate(w);
+}
+
+// The five entities each start with their only "&" and end with their only
+// ";", so they never overlap, and none contains the characters the earlier
+// ones decode to; the ordered replacements therefore decode each entity of the
+// text once, and the "&" that &amp; yields is never read again.
+void decodeEntities(QString &text) {
+  struct TEntity {
+    QStringView name;
+    char16_t ch;
+  };
+  static constexpr TEntity entities[] = {
+      {u"&quot;", u'"'}, {u"&apos;", u'\''}, {u"&gt;", u'>'}, {u"&lt;", u'<'}, {u"&amp;", u'&'}};
+
+  char16_t *d = reinterpret_cast<char16_t *>(text.data());
+  const qsizetype size = text.size();
+  qsizetype w = 0;
+  qsizetype i = 0;
+  while (i < size) {
+    char16_t ch = d[i];
+    qsizetype length = 1;
+    if (ch == u'&') {
+      for (const TEntity &entity : entities) {
+        if (matchesAt(d, i, size, entity.name, false)) {
+          ch = entity.ch;
+          length = entity.name.size();
+          break;
+        }
+      }
+    }
+    d[w++] = ch;
+    i += length;
+  }
+  text.truncate(w);
+}
+
+} // namespace
+
+QString StripMarkup(const QString &text) {
+  const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+  const qsizetype size = text.size();
+  QString result(size, Qt::Uninitialized);
+  char16_t *out = reinterpret_cast<char16_t *>(result.data());
+  qsizetype w = 0;
+  bool inside = false;
+  for (qsizetype i = 0; i < size && in[i] != 0; ++i) {
+    const char16_t ch = in[i];
+    if (ch == u'<')
+      inside = true;
+    else if (ch == u'>')
+      inside = false;
+    else if (!inside)
+      out[w++] = ch;
+  }
+  result.truncate(w);
+  decodeEntities(result);
+  return result;
+}
+
+QString NormaliseText(const QString &text) {
+  QString r = text;
+  trimAndCollapseSpaces(r);
+  if (r.isEmpty())
+    return {};
+  r = expandLineBreaks(r);
+  dropSpacesBetweenLfAndCr(r);
+  collapseLineBreakRuns(r);
+  if (!r.isEmpty()) {
+    r = StripMarkup(r);
+    trimAndCollapseSpaces(r);
+  }
+  return r;
+}
