@@ -34,12 +34,16 @@ QByteArray boardFeed(int items) {
   for (int i = 0; i < items; ++i) {
     feed += "<item>\n  <title>Проект №" + QByteArray::number(i) +
             ": приложение для учёта заказов &amp; клиентов</title>\n"
-            "  <link>https://board.example.org/projects/" + QByteArray::number(i) + "</link>\n"
-            "  <description>\n    <![CDATA[" + paragraph.repeated(10) + "]]>\n  </description>\n"
+            "  <link>https://board.example.org/projects/" +
+            QByteArray::number(i) +
+            "</link>\n"
+            "  <description>\n    <![CDATA[" +
+            paragraph.repeated(10) +
+            "]]>\n  </description>\n"
             "  <pubDate>Sun, 06 Dec 2026 09:00:00 +0300</pubDate>\n"
             "  <category>Программирование</category>\n"
-            "  <comments>https://board.example.org/projects/" + QByteArray::number(i) +
-            "#comments</comments>\n</item>\n";
+            "  <comments>https://board.example.org/projects/" +
+            QByteArray::number(i) + "#comments</comments>\n</item>\n";
   }
   return feed + "</channel></rss>\n";
 }
@@ -114,7 +118,6 @@ int main(int argc, char **argv) {
                 return sorted[sorted.size() * 95 / 100];
               }());
   std::printf("resident memory after 500 steps %lld KiB, after %d steps %lld KiB\n",
-              static_cast<long long>(rssAfterWarmUp), steps,
-              static_cast<long long>(residentKiB()));
+              static_cast<long long>(rssAfterWarmUp), steps, static_cast<long long>(residentKiB()));
   return 0;
 }

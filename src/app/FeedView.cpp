@@ -1,7 +1,6 @@
 // The main window's side of feed reading: the header above the item view,
 // and one item at a time in it.
 #include "app/Unit1.h"
-
 #include "components/KivTabSet.h"
 #include "feeds/FeedWalk.h"
 #include "feeds/RSSViewItem.h"

@@ -36,7 +36,8 @@ TFeedContent contentOf(const TXmlDocument &document) {
   content.title = channel.childText("title");
   content.link = channel.childText("link");
   content.lastBuildDate = channel.childText("lastBuildDate");
-  channel.forEachChild("item", [&](const TXmlElement &item) { content.items.append(itemFrom(item)); });
+  channel.forEachChild("item",
+                       [&](const TXmlElement &item) { content.items.append(itemFrom(item)); });
   return content;
 }
 

@@ -3,11 +3,10 @@
 #include "feeds/XmlDecoding.h"
 #include "platform/Codepage.h"
 
+#include <cstring>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-
-#include <cstring>
 
 namespace {
 
@@ -71,7 +70,8 @@ struct TFirstError {
     if (!self->message.isEmpty() || error == nullptr || error->level < XML_ERR_FATAL)
       return;
     const QString text = QString::fromUtf8(error->message ? error->message : "").trimmed();
-    self->message = error->line > 0 ? QStringLiteral("Line %1: %2").arg(error->line).arg(text) : text;
+    self->message =
+        error->line > 0 ? QStringLiteral("Line %1: %2").arg(error->line).arg(text) : text;
   }
 };
 
@@ -142,8 +142,8 @@ TXmlParseResult TXmlDocument::parse(const QByteArray &bytes) {
   xmlFreeParserCtxt(context);
   if (doc == nullptr || !wellFormed || xmlDocGetRootElement(doc) == nullptr) {
     xmlFreeDoc(doc);
-    result.error = firstError.message.isEmpty() ? QStringLiteral("Not an XML document")
-                                                : firstError.message;
+    result.error =
+        firstError.message.isEmpty() ? QStringLiteral("Not an XML document") : firstError.message;
     return result;
   }
   result.document.reset(new TXmlDocument(doc));

@@ -19,7 +19,9 @@ bool isBlank(char16_t ch) {
 // The patterns compared without regard to case are ASCII only; the text is in
 // the Windows-1251 repertoire, where no other letter folds onto them.
 bool sameLetter(char16_t ch, char16_t lower) {
-  return (ch | 0x20) == lower;
+  // Only letters fold: OR-ing 0x20 into a control character would turn it into
+  // punctuation and let "&\x03160;" pass for "&#160;".
+  return lower >= u'a' && lower <= u'z' && (ch | 0x20) == lower;
 }
 
 bool matchesAt(const char16_t *text, qsizetype at, qsizetype size, QStringView pattern,

@@ -76,12 +76,14 @@ TXmlDecoded DecodeXml(const QByteArray &bytes) {
   } else {
     QStringDecoder decoder(encoding.name.constData());
     if (!decoder.isValid()) {
-      decoded.error = QStringLiteral("Unsupported encoding: %1").arg(QString::fromLatin1(encoding.name));
+      decoded.error =
+          QStringLiteral("Unsupported encoding: %1").arg(QString::fromLatin1(encoding.name));
       return decoded;
     }
     text = decoder.decode(body);
     if (decoder.hasError()) {
-      decoded.error = QStringLiteral("Invalid %1 byte sequence").arg(QString::fromLatin1(encoding.name));
+      decoded.error =
+          QStringLiteral("Invalid %1 byte sequence").arg(QString::fromLatin1(encoding.name));
       return decoded;
     }
   }

@@ -95,7 +95,9 @@ private Q_SLOTS:
     FForm = std::make_unique<TForm1>();
     FForm->setFormSetting(FSettings.get());
     connect(FForm.get(), &TForm1::statusReported, this,
-            [this](int kind, const QString &, const QString &text) { FReports.append({kind, text}); });
+            [this](int kind, const QString &, const QString &text) {
+              FReports.append({kind, text});
+            });
     connect(FForm.get(), &TForm1::eventSoundRequested, this, [this](int i) { FSounds.append(i); });
   }
   void cleanup() {
@@ -126,11 +128,11 @@ private Q_SLOTS:
     QTest::addColumn<QList<TReport>>("reports");
     QTest::addColumn<QList<int>>("sounds");
     const QStringList one{u"https://board.example.org/a/rss.xml"_s};
-    QTest::newRow("no category ticked") << one << -1 << QByteArray() << QList<TReport>{}
-                                        << QList<int>{};
-    QTest::newRow("no address")
-        << QStringList{QString()} << 0 << QByteArray()
-        << QList<TReport>{{3, u"Не определен URL RSS ленты."_s}} << QList<int>{1};
+    QTest::newRow("no category ticked")
+        << one << -1 << QByteArray() << QList<TReport>{} << QList<int>{};
+    QTest::newRow("no address") << QStringList{QString()} << 0 << QByteArray()
+                                << QList<TReport>{{3, u"Не определен URL RSS ленты."_s}}
+                                << QList<int>{1};
     QTest::newRow("index past the addresses")
         << one << 3 << QByteArray() << QList<TReport>{{3, u"Не определен URL RSS ленты."_s}}
         << QList<int>{1};
@@ -162,7 +164,8 @@ private Q_SLOTS:
   void missingFileAndTheArchive() {
     selectSite({u"https://board.example.org/a/rss.xml"_s}, 0);
     FForm->LoadFeedHeader();
-    QCOMPARE(FReports, (QList<TReport>{{3, u"Файл не найден: \r"_s + FData->file(u"xml/1rss.xml"_s)}}));
+    QCOMPARE(FReports,
+             (QList<TReport>{{3, u"Файл не найден: \r"_s + FData->file(u"xml/1rss.xml"_s)}}));
     QVERIFY(FSounds.isEmpty());
     QVERIFY(FForm->XMLDocument1.FileName().isEmpty());
     FForm->ShowFeedItem(0);
@@ -199,14 +202,13 @@ private Q_SLOTS:
                             << true << 3;
     QTest::newRow("last") << 2 << false << u"Copywriter"_s << TReport{-1, u"Элемент 3 загружен."_s}
                           << QList<int>{} << 2 << true << false << 3;
-    QTest::newRow("past the last") << 3 << false << QString()
-                                   << TReport{1, u"Элемент не найден."_s} << QList<int>{8} << 3
-                                   << true << false << 3;
+    QTest::newRow("past the last") << 3 << false << QString() << TReport{1, u"Элемент не найден."_s}
+                                   << QList<int>{8} << 3 << true << false << 3;
     QTest::newRow("below zero") << -1 << false << QString() << TReport{1, u"Список пуст."_s}
                                 << QList<int>{9} << -1 << false << false << 0;
-    QTest::newRow("keyword filter in force") << 1 << true << u"Logo design"_s
-                                             << TReport{-1, u"Элемент 2 загружен."_s}
-                                             << QList<int>{7} << 1 << true << true << 3;
+    QTest::newRow("keyword filter in force")
+        << 1 << true << u"Logo design"_s << TReport{-1, u"Элемент 2 загружен."_s} << QList<int>{7}
+        << 1 << true << true << 3;
   }
   void showsOneItemAtATime() {
     QFETCH(int, position);
@@ -264,7 +266,8 @@ private Q_SLOTS:
     writeFeed(u"1rss.xml"_s, "<rss><channel><item></channel></rss>");
     FForm->ShowFeedItem(2);
     QCOMPARE(FReports.last().kind, 3);
-    QVERIFY(FReports.last().text.startsWith(u"Ошибка парсинга элемента XML-документа.\r\nLine 1: "_s));
+    QVERIFY(
+        FReports.last().text.startsWith(u"Ошибка парсинга элемента XML-документа.\r\nLine 1: "_s));
     QCOMPARE(FSounds.last(), 1);
     QCOMPARE(FForm->CurrentItem, 0);
     QVERIFY(!FForm->Button2->isEnabled());

@@ -199,6 +199,8 @@ void TestTextNormalisation::normalise_data() {
   QTest::newRow("nbsp") << u"Tom&nbsp;&amp;&nbsp;Jerry"_s << u"Tom & Jerry"_s;
   QTest::newRow("&NBSP; and &#160;") << u"a&NBSP;b&#160;c&NbSp;d"_s << u"a b c d"_s;
   QTest::newRow("nbsp runs collapse") << u"&nbsp;&#160;a&nbsp;&nbsp;b&#160;"_s << u"a b"_s;
+  QTest::newRow("control characters are not letters")
+      << u"a&\u0003160;b<\u0002r>c"_s << u"a&\u0003160;bc"_s;
   QTest::newRow("nbsp-only line") << u"a\n&nbsp;\nb"_s << u"a\r\nb"_s;
 
   QTest::newRow("Cyrillic")
