@@ -325,6 +325,16 @@ void TForm1::buildTimers() {
   FSavePositionTimer->setSingleShot(true);
   FSavePositionTimer->setInterval(300);
   connect(FSavePositionTimer, &QTimer::timeout, this, &TForm1::SavePosition);
+
+  // Minimising hides to the tray once the window system has settled the
+  // state; showing the window again before then must cancel that hide.
+  FMinimiseToTrayTimer = new QTimer(this);
+  FMinimiseToTrayTimer->setSingleShot(true);
+  FMinimiseToTrayTimer->setInterval(0);
+  connect(FMinimiseToTrayTimer, &QTimer::timeout, this, [this] {
+    if (isVisible())
+      N9Click();
+  });
 }
 
 void TForm1::bindTimer(QTimer *timer, void (TForm1::*handler)()) {

@@ -176,6 +176,7 @@ private:
   std::unique_ptr<TEventSound> FEventSound;
   TNotifications *FNotifications = nullptr;
   QTimer *FSavePositionTimer = nullptr;
+  QTimer *FMinimiseToTrayTimer = nullptr;
   QHash<QTimer *, std::function<void()>> FTickHandlers;
   QString FStateFileName;
   QString FStatusText;

@@ -10,10 +10,12 @@
 
 void TForm1::N9Click() {
   if (isHidden()) {
+    FMinimiseToTrayTimer->stop();
     showNormal();
     raise();
     activateWindow();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    FMinimiseToTrayTimer->stop(); // a late echo of the minimised state is not a new request
     RefreshBalloon();
   } else {
     hide();
@@ -64,10 +66,7 @@ void TForm1::changeEvent(QEvent *event) {
   if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
     return;
   // Minimising sends the window to the tray; there is no minimised state
-  // with a taskbar button. Hide once the window system has settled the state.
+  // with a taskbar button.
   setWindowState(windowState() & ~Qt::WindowMinimized);
-  QTimer::singleShot(0, this, [this] {
-    if (isVisible())
-      N9Click();
-  });
+  FMinimiseToTrayTimer->start();
 }
