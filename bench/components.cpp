@@ -1,6 +1,7 @@
 // Painting benchmark for the component library: a full repaint of a 20-tab
 // strip set up like the main window's site tabs, the redraw of one hot title,
 // and a 400 x 300 three-colour fill. Prints the median and 95th percentile.
+#include "Measure.h"
 #include "components/KivGraphicsUtils.h"
 #include "components/KivTabSet.h"
 
@@ -19,17 +20,9 @@
 namespace {
 
 void report(const char *name, int runs, const std::function<void()> &step) {
-  std::vector<double> micros;
-  micros.reserve(runs);
-  for (int i = 0; i < runs; ++i) {
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    micros.push_back(timer.nsecsElapsed() / 1000.0);
-  }
-  std::sort(micros.begin(), micros.end());
-  std::printf("%-34s median %8.1f us   p95 %8.1f us   (%d runs)\n", name, micros[runs / 2],
-              micros[runs * 95 / 100], runs);
+  const std::vector<double> micros = TimeRuns(runs, step);
+  std::printf("%-34s median %8.1f us   p95 %8.1f us   (%d runs)\n", name, Percentile(micros, 50),
+              Percentile(micros, 95), runs);
 }
 
 void configureLikeSiteTabs(TKivTabSet &strip) {

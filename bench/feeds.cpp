@@ -1,6 +1,7 @@
 // Reading benchmark: ShowFeedItem stepping through a 1,000-item feed of about
 // 2 MB, the first (parsing) read of that feed, and resident memory over
 // 10,000 steps. Prints medians; run it through scripts/bench.
+#include "Measure.h"
 #include "app/Unit1.h"
 #include "feeds/FeedDocument.h"
 #include "platform/DataFolder.h"
@@ -57,11 +58,6 @@ qint64 residentKiB() {
   return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -77,16 +73,11 @@ int main(int argc, char **argv) {
   file.close();
   std::printf("feed: 1000 items, %.2f MB\n", feed.size() / 1e6);
 
-  std::vector<double> parses;
-  for (int i = 0; i < 20; ++i) {
-    QElapsedTimer timer;
-    timer.start();
-    const TFeedParseResult parsed = ParseFeed(feed);
-    parses.push_back(timer.nsecsElapsed() / 1e6);
-    if (!parsed.ok())
-      return 1;
-  }
-  std::printf("parse and normalise the feed         median %7.2f ms\n", median(parses));
+  if (!ParseFeed(feed).ok())
+    return 1;
+  const std::vector<double> parses = TimeRuns(20, [&] { ParseFeed(feed); });
+  std::printf("parse and normalise the feed         median %7.2f ms\n",
+              Percentile(parses, 50) / 1e3);
 
   TFormSetting settings;
   settings.ChBBallonsOff->setChecked(true);
@@ -100,23 +91,15 @@ int main(int argc, char **argv) {
   std::printf("ShowFeedItem, first read of the file        %7.2f ms\n", first.nsecsElapsed() / 1e6);
 
   const int steps = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;
-  std::vector<double> times;
-  times.reserve(steps);
   qint64 rssAfterWarmUp = 0;
-  for (int i = 0; i < steps; ++i) {
-    QElapsedTimer timer;
-    timer.start();
-    form.ShowFeedItem(i % 1000);
-    times.push_back(timer.nsecsElapsed() / 1e6);
-    if (i == 500)
+  int step = 0;
+  const std::vector<double> times = TimeRuns(steps, [&] {
+    form.ShowFeedItem(step % 1000);
+    if (++step == 500)
       rssAfterWarmUp = residentKiB();
-  }
+  });
   std::printf("ShowFeedItem, one step (%d steps)   median %7.2f ms, p95 %.2f ms\n", steps,
-              median(times), [&] {
-                std::vector<double> sorted = times;
-                std::sort(sorted.begin(), sorted.end());
-                return sorted[sorted.size() * 95 / 100];
-              }());
+              Percentile(times, 50) / 1e3, Percentile(times, 95) / 1e3);
   std::printf("resident memory after 500 steps %lld KiB, after %d steps %lld KiB\n",
               static_cast<long long>(rssAfterWarmUp), steps, static_cast<long long>(residentKiB()));
   return 0;

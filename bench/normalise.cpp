@@ -3,6 +3,7 @@
 // 1000 items (three fields each, as after every download), and two hostile
 // megabytes. Sizes count one byte per character, as in the Windows-1251 file.
 // Prints the median of many runs.
+#include "Measure.h"
 #include "feeds/TextNormalisation.h"
 
 #include <QElapsedTimer>
@@ -24,16 +25,7 @@ volatile qsizetype sink = 0;
 // `chars` is what one step normalises, in `calls` calls.
 void report(const char *name, int runs, qsizetype chars, int calls,
             const std::function<void()> &step) {
-  std::vector<double> micros;
-  micros.reserve(runs);
-  for (int i = 0; i < runs; ++i) {
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    micros.push_back(timer.nsecsElapsed() / 1000.0);
-  }
-  std::sort(micros.begin(), micros.end());
-  const double median = micros[runs / 2];
+  const double median = Percentile(TimeRuns(runs, step), 50);
   std::printf("%-22s %10.2f us per call  %10.1f us per step  %7.1f MB/s  (%lld chars, %d runs)\n",
               name, median / calls, median, median > 0 ? chars / median : 0.0,
               static_cast<long long>(chars), runs);

@@ -23,7 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMoveEvent>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>

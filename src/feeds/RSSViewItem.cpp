@@ -3,7 +3,7 @@
 #include "feeds/URLLbl.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -32,13 +32,17 @@ TRSSViewItem::TRSSViewItem(QWidget *parent) : QFrame(parent) {
   FViRSSPubDate = makeDetailLabel(QStringLiteral("FViRSSPubDate"), this);
   FViRSSCategory = makeDetailLabel(QStringLiteral("FViRSSCategory"), this);
 
-  FViRSSDescription = new QPlainTextEdit(QStringLiteral("FViRSSDescription"), this);
+  // A QTextEdit holding plain text: QPlainTextEdit keeps memory from every
+  // replaced multi-line text while its window is hidden, and the view is
+  // refilled on every refresh, also while the program sits in the tray.
+  FViRSSDescription = new QTextEdit(this);
+  FViRSSDescription->setAcceptRichText(false);
+  FViRSSDescription->setPlainText(QStringLiteral("FViRSSDescription"));
   FViRSSDescription->setObjectName(QStringLiteral("FViRSSDescription"));
   FViRSSDescription->setReadOnly(true);
   FViRSSDescription->setFrameShape(QFrame::NoFrame);
-  FViRSSDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  FViRSSDescription->setLineWrapMode(QTextEdit::WidgetWidth);
   FViRSSDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  FViRSSDescription->setBackgroundVisible(false);
   FViRSSDescription->viewport()->setAutoFillBackground(false);
   FViRSSDescription->document()->setDocumentMargin(0);
   FViRSSDescription->setAccessibleName(QStringLiteral("Описание"));

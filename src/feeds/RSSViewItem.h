@@ -3,7 +3,7 @@
 #include <QFrame>
 
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class TURLLabel;
 
 // The panel that shows one feed item: title link, date, category, comments
@@ -21,7 +21,7 @@ public:
   TURLLabel *FViRSSTitle;
   QLabel *FViRSSPubDate;
   QLabel *FViRSSCategory;
-  QPlainTextEdit *FViRSSDescription;
+  QTextEdit *FViRSSDescription;
   TURLLabel *FViRSSComments;
 
 private:
