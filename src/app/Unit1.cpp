@@ -488,7 +488,10 @@ void TForm1::FormClose() {
   FDestroying = true;
   TrayIcon1->hide();
   // The window is a tool window, which Qt never counts as the last one open.
-  QCoreApplication::quit();
+  // The quit is queued: a close that comes before the event loop runs (a
+  // SIGTERM while the window is first shown) would otherwise be lost.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                            Qt::QueuedConnection);
 }
 
 bool TForm1::zentaraPanelVisible() const {
