@@ -4,7 +4,6 @@
 
 #include <functional>
 
-
 // Whether one normalised field of an item lets the item be seen. The keyword
 // filter plugs in here; without it every item is visible.
 using TItemFilter = std::function<bool(const QString &text)>;
