@@ -5,6 +5,7 @@
 #include "settings/Unit2.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
@@ -40,10 +41,10 @@ bool TForm1::IsConnected() {
 bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool report) {
   if (FDestroying)
     return true;
-  const bool exists = QFileInfo::exists(fileName);
-  if (exists && IsFreshCopy(fileName, GetFileModified(fileName), QDateTime::currentDateTime(),
-                            updateMinutes()))
+  const QString address = WithHttpScheme(url);
+  if (IsFreshFor(fileName, address, QDateTime::currentDateTime(), updateMinutes()))
     return true;
+  const bool exists = QFileInfo::exists(fileName);
 
   if (report)
     ReportStatus(1, kTitle, message(url, QStringLiteral("Обновление данных с сервера...")));
@@ -59,7 +60,13 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
     TBusyCursor busy;
     // Let the window paint the message and the cursor before it blocks.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    result = THttpClient().download(WithHttpScheme(url), fileName);
+    result = THttpClient().download(address, fileName);
+  }
+  // A record left naming an earlier address would vouch for the new content
+  // under the wrong feed, so without a record of this one there must be none.
+  if (result.ok() && !RecordSource(fileName, address)) {
+    QFile::remove(SourceRecordName(fileName));
+    qCWarning(lcDownload).noquote() << "cannot record where" << fileName << "came from";
   }
   if (!result.ok())
     qCWarning(lcDownload).noquote()

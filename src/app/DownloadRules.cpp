@@ -1,7 +1,9 @@
 #include "app/DownloadRules.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <cstdlib>
 
@@ -12,6 +14,36 @@ bool IsFreshCopy(const QString &fileName, const QDateTime &modified, const QDate
   const qint64 age = std::llabs(modified.msecsTo(now));
   const qint64 interval = qint64(intervalMinutes) * 60000;
   return interval >= age;
+}
+
+bool IsFreshFor(const QString &fileName, const QString &address, const QDateTime &now,
+                int intervalMinutes) {
+  if (!QFileInfo::exists(fileName) ||
+      !IsFreshCopy(fileName, GetFileModified(fileName), now, intervalMinutes))
+    return false;
+  // Qt holds a null string equal to an empty one; a missing record must not
+  // match an empty address.
+  const QString recorded = RecordedSource(fileName);
+  return !recorded.isEmpty() && recorded == address;
+}
+
+QString SourceRecordName(const QString &fileName) {
+  return fileName + QStringLiteral(".src");
+}
+
+QString RecordedSource(const QString &fileName) {
+  QFile record(SourceRecordName(fileName));
+  if (!record.open(QIODevice::ReadOnly))
+    return {};
+  return QString::fromUtf8(record.readAll());
+}
+
+bool RecordSource(const QString &fileName, const QString &address) {
+  QSaveFile record(SourceRecordName(fileName));
+  if (!record.open(QIODevice::WriteOnly))
+    return false;
+  const QByteArray bytes = address.toUtf8();
+  return record.write(bytes) == bytes.size() && record.commit();
 }
 
 QString WithHttpScheme(const QString &url) {

@@ -40,11 +40,6 @@ int TForm1::selectedFeedIndex() const {
   return -1;
 }
 
-// Without the keyword filter every item is visible; the filter plugs in here.
-TItemFilter TForm1::itemFilter() const {
-  return {};
-}
-
 bool TForm1::keywordFilterInForce() const {
   return !ChBFiltered->isHidden() && ChBFiltered->isEnabled() && ChBFiltered->isChecked() &&
          !EditFilter->text().isEmpty();

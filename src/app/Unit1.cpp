@@ -23,7 +23,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMoveEvent>
-#include <QTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -31,6 +30,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -77,11 +77,22 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
   buildMenus();
   buildTray();
   buildTimers();
+  bindNavigation();
   FormCreate();
 }
 
 TForm1::~TForm1() {
   FDestroying = true;
+}
+
+void TForm1::setFormSetting(TFormSetting *settings) {
+  FFormSetting = settings;
+  RebuildSiteTabs();
+  applyUpdateInterval();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+  return navigationEvent(watched, event) || QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::setStateStore(std::unique_ptr<TWindowStateStore> store) {
@@ -559,22 +570,6 @@ void TForm1::RestartTimer(QTimer *timer, bool fireNow) {
       handler();
   }
   timer->start();
-}
-
-void TForm1::KivTabSet1Changed(int index) {
-  if (FDestroying || FTabsRebuilding)
-    return;
-  TimerHideBallonTimer();
-  Button3->setEnabled(false);
-  Button3->setText(index == 0 ? QStringLiteral("Удалить") : QStringLiteral("В архив"));
-  if (FStartingOrClosing)
-    return;
-  ClearView();
-  ClearCategoryMenus();
-  N17->setEnabled(!N17->isEmpty());
-  CurrentItem = 0;
-  lti->setText(QString::number(KivTabSet1->TabIndex()));
-  N3->setEnabled(!N3->isEmpty());
 }
 
 void TForm1::setTimerActive(QTimer *timer, bool active) {

@@ -30,6 +30,7 @@ class TKivGroupBox;
 class TKivTabSet;
 struct TKivTitleFont;
 class TRSSViewItem;
+struct TRSSItemData;
 class TURLLabel;
 class TWindowStateStore;
 
@@ -44,7 +45,8 @@ public:
   ~TForm1() override;
 
   // Wiring done by the program entry once both windows exist.
-  void setFormSetting(TFormSetting *settings) { FFormSetting = settings; }
+  // Builds the site tabs from its catalogue and starts the update timer.
+  void setFormSetting(TFormSetting *settings);
   void setStateStore(std::unique_ptr<TWindowStateStore> store);
 
   // --- Controls (objectName = the field's name) ---
@@ -122,6 +124,19 @@ public:
   void TrayIcon1DblClick();
   void KivPopupMenu1Popup();
   void KivTabSet1Changed(int index);
+  void RebuildSiteTabs();
+  void SiteMenuClick(QObject *Sender);
+  void UpdateSite(QObject *Sender);
+  void Timer1Timer();
+  void Timer2Timer(QObject *Sender);
+  void Button1Click();
+  void Button2Click();
+  void CBFastTransitionClick(int index);
+  void CBFastTransitionCloseUp();
+  void ChBFilteredClick();
+  void ChBFilteredMouseEnter();
+  void EditFilterKeyUp(Qt::KeyboardModifiers shift);
+  void EditFilterExit();
   void KivTabSet1DrawTitle(TKivCustomTabSet *Sender, const QRect &aRect, bool aFocused,
                            bool aSelected, TKivTitleFont &aFont, QString &aText, int aFlags,
                            bool &CanDraw);
@@ -136,6 +151,7 @@ Q_SIGNALS:
 
 protected:
   bool event(QEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
   void showEvent(QShowEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
   void changeEvent(QEvent *event) override;
@@ -170,6 +186,13 @@ private:
   void showItem(const TWalkItem &visible);
   void reportShownItem(bool shown, int items);
   void updateNavigation();
+  TRSSItemData *selectedSite() const;
+  void applyUpdateInterval();
+  void buildCategoryMenu(int tab);
+  void keepReadersPlace();
+  void bindNavigation();
+  bool navigationEvent(QObject *watched, QEvent *event);
+  void setFilterHint();
 
   TFormSetting *FFormSetting = nullptr;
   std::unique_ptr<TWindowStateStore> FStateStore;

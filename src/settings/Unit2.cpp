@@ -1,7 +1,9 @@
 #include "settings/Unit2.h"
 
+#include "platform/DataFolder.h"
 #include "platform/TextFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -9,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,6 +28,15 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
   CBTimeOut->setCurrentIndex(9);
   CBTimeOut->setFixedWidth(53 + 20);
 
+  ChBStoreXMLItemPos =
+      new QCheckBox(QStringLiteral("  Сохранять позицию после обновления данных "));
+  ChBStoreXMLItemPos->setObjectName(QStringLiteral("ChBStoreXMLItemPos"));
+  CBFilterAssociation = new QComboBox;
+  CBFilterAssociation->setObjectName(QStringLiteral("CBFilterAssociation"));
+  CBFilterAssociation->addItems({QStringLiteral("И"), QStringLiteral("ИЛИ")});
+  CBFilterAssociation->setCurrentIndex(0);
+  CBFilterAssociation->setFixedWidth(53 + 20);
+
   ChBBallonsOff = new QCheckBox(QStringLiteral(" Отключить всплывающие сообщения"));
   ChBBallonsOff->setObjectName(QStringLiteral("ChBBallonsOff"));
   ChBSoundsUse = new QCheckBox(QStringLiteral(" Отключить звуки"));
@@ -36,6 +48,10 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
   auto *timeOutLabel = new QLabel(QStringLiteral("Таймаут обновлений (минуты)"));
   timeOutLabel->setBuddy(CBTimeOut);
   form->addRow(timeOutLabel, CBTimeOut);
+  form->addRow(ChBStoreXMLItemPos);
+  auto *associationLabel = new QLabel(QStringLiteral("Объединение поисковых слов"));
+  associationLabel->setBuddy(CBFilterAssociation);
+  form->addRow(associationLabel, CBFilterAssociation);
   form->addRow(ChBBallonsOff);
   form->addRow(ChBSoundsUse);
 
@@ -50,6 +66,19 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
   layout->addWidget(box);
   layout->addStretch(1);
   layout->addLayout(bottom);
+
+  LoadSites();
+}
+
+void TFormSetting::LoadSites() {
+  QString error;
+  if (::LoadSites(Sites, TDataFolder::file(QStringLiteral("vxs.ini")), &error))
+    return;
+  // Shown without waiting: the program goes on with the catalogue it has.
+  auto *box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(), error,
+                              QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }
 
 int TFormSetting::updateMinutes() const {

@@ -1,3 +1,4 @@
+#include "app/DownloadRules.h"
 #include "app/Unit1.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
@@ -132,8 +133,12 @@ private Q_SLOTS:
       QFile blocker(FData.file(u"blocker"_s)); // a file where the folder should be
       QVERIFY(blocker.open(QIODevice::WriteOnly));
     }
+    TConnectivity::setProbe([online] { return online; });
+    const QString url =
+        target == u"refused" ? u"http://127.0.0.1:1/feed"_s : FServer.url(target.toUtf8());
     if (copyAgeMin != -1) {
       QDir().mkpath(QFileInfo(path).path());
+      QVERIFY(RecordSource(path, url));
       QFile copy(path);
       QVERIFY(copy.open(QIODevice::WriteOnly));
       copy.write(kOldCopy);
@@ -141,9 +146,6 @@ private Q_SLOTS:
       QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(-60 * copyAgeMin),
                                QFileDevice::FileModificationTime));
     }
-    TConnectivity::setProbe([online] { return online; });
-    const QString url =
-        target == u"refused" ? u"http://127.0.0.1:1/feed"_s : FServer.url(target.toUtf8());
     QSignalSpy statuses(FForm.get(), &TForm1::statusReported);
     QSignalSpy played(FForm.get(), &TForm1::eventSoundRequested);
 
@@ -164,9 +166,49 @@ private Q_SLOTS:
     QCOMPARE(contentOf(path), content);
     if (!reports.isEmpty())
       QCOMPARE(FForm->statusText(), u' ' + url + u'\r' + reports.last().mid(2));
-    const QStringList leftovers =
-        QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden);
-    QVERIFY2(leftovers.size() <= 1, qPrintable(leftovers.join(u", ")));
+    QStringList leftovers = QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden);
+    leftovers.removeOne(QFileInfo(path).fileName());
+    leftovers.removeOne(QFileInfo(SourceRecordName(path)).fileName());
+    QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u", ")));
+  }
+
+  // Categories of one site, or sites that trade tab indexes, can share one
+  // file name; freshness must never carry over from one address to another.
+  void fileSharedByTwoFeeds() {
+    TConnectivity::setProbe([] { return true; });
+    FServer.route("/web/rss.xml", TTestResponse::ok("<rss>web</rss>"));
+    FServer.route("/design/rss.xml", TTestResponse::ok("<rss>design</rss>"));
+    const QString path = FData.file(u"xml/1rss.xml"_s);
+    QFile::remove(path);
+    QFile::remove(SourceRecordName(path));
+    const QString web = FServer.url("/web/rss.xml");
+    const QString design = FServer.url("/design/rss.xml");
+    struct Step {
+      const char *what;
+      QString url;
+      bool fetched;
+      QByteArray content;
+      bool forgetSource = false;
+    };
+    const Step steps[] = {
+        {"first download", web, true, "<rss>web</rss>"},
+        {"other category, same file", design, true, "<rss>design</rss>"},
+        {"same category again", design, false, "<rss>design</rss>"},
+        {"failed fetch", FServer.url("/missing"), true, "<rss>design</rss>"},
+        {"copy kept by a failure is still fresh", design, false, "<rss>design</rss>"},
+        {"back to the first, written bare", web.mid(int(strlen("http://"))), true,
+         "<rss>web</rss>"},
+        {"same address with its scheme", web, false, "<rss>web</rss>"},
+        {"copy without a record", web, true, "<rss>web</rss>", true},
+    };
+    for (const Step &step : steps) {
+      if (step.forgetSource)
+        QVERIFY(QFile::remove(SourceRecordName(path)));
+      const qsizetype before = FServer.requests().size();
+      FForm->DownloadFile(step.url, path, false);
+      QVERIFY2((FServer.requests().size() > before) == step.fetched, step.what);
+      QVERIFY2(contentOf(path) == step.content, step.what);
+    }
   }
 
   void bareAddressGetsHttpAndKeepsItsTextInMessages() {

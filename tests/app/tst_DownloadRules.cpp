@@ -32,6 +32,51 @@ private Q_SLOTS:
     QCOMPARE(IsFreshCopy(fileName, now.addMSecs(-ageMs), now, minutes), fresh);
   }
 
+  void freshForAddress_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("copyAgeMin");   // -1: no copy, only a record
+    QTest::addColumn<QString>("recorded"); // null: no record
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<bool>("fresh");
+    const QString web = u"http://x.org/web/rss.xml"_s;
+    const QString design = u"http://x.org/design/rss.xml"_s;
+    const QString feed = u"1rss.xml"_s;
+    QTest::newRow("recorded address") << feed << 2 << web << web << true;
+    QTest::newRow("other address") << feed << 2 << web << design << false;
+    QTest::newRow("no record") << feed << 2 << QString() << web << false;
+    QTest::newRow("no record, empty address") << feed << 2 << QString() << QString() << false;
+    QTest::newRow("recorded but stale") << feed << 10 << web << web << false;
+    QTest::newRow("record without a copy") << feed << -1 << web << web << false;
+    QTest::newRow("path differs in case")
+        << feed << 2 << web << u"http://x.org/Web/rss.xml"_s << false;
+    QTest::newRow("asked is a prefix of recorded") << feed << 2 << web + u"?all"_s << web << false;
+    QTest::newRow("cyrillic address")
+        << u"3вакансии"_s << 2 << u"http://x.org/вакансии"_s << u"http://x.org/вакансии"_s << true;
+    QTest::newRow("side panel page") << u"zentara.html"_s << 0 << web << web << false;
+  }
+  void freshForAddress() {
+    QFETCH(QString, name);
+    QFETCH(int, copyAgeMin);
+    QFETCH(QString, recorded);
+    QFETCH(QString, asked);
+    QFETCH(bool, fresh);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    const QDateTime now = QDateTime::currentDateTime();
+    if (copyAgeMin != -1) {
+      QFile copy(path);
+      QVERIFY(copy.open(QIODevice::WriteOnly));
+      QVERIFY(copy.setFileTime(now.addSecs(-60 * copyAgeMin), QFileDevice::FileModificationTime));
+    }
+    if (!recorded.isNull()) {
+      // A longer earlier record must not leave its tail behind.
+      QVERIFY(RecordSource(path, u"http://an.earlier.example/address/much/longer"_s));
+      QVERIFY(RecordSource(path, recorded));
+      QCOMPARE(RecordedSource(path), recorded);
+    }
+    QCOMPARE(IsFreshFor(path, asked, now, 5), fresh);
+  }
+
   void scheme_data() {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("fetched");

@@ -1,0 +1,201 @@
+// The update cycle: which site and category the window shows, and refreshing
+// it on the interval, on a change of tab or category and after the filter.
+#include "app/Unit1.h"
+#include "components/KivTabSet.h"
+#include "feeds/RSSViewItem.h"
+#include "feeds/URLLbl.h"
+#include "settings/RSSItemData.h"
+#include "settings/Unit2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kDocument = u"Документ"_s;
+
+QAction *tickableItem(QMenu *menu, const QString &caption, int tag, bool ticked) {
+  QAction *item = menu->addAction(caption);
+  item->setCheckable(true);
+  item->setData(tag);
+  item->setChecked(ticked);
+  return item;
+}
+
+} // namespace
+
+TRSSItemData *TForm1::selectedSite() const {
+  const int tab = KivTabSet1->TabIndex();
+  return tab < 0 ? nullptr : KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
+}
+
+void TForm1::applyUpdateInterval() {
+  Timer1->setInterval(updateMinutes() * 60000 + 5000);
+  Timer1->start();
+}
+
+void TForm1::RebuildSiteTabs() {
+  KivTabSet1->setUpdatesEnabled(false);
+  FTabsRebuilding = true;
+  ClearView();
+  ClearCategoryMenus();
+  N17->clear();
+  N6->clear();
+  TKivTabsList &tabs = KivTabSet1->TabsList();
+  tabs.Clear();
+  const TSiteCatalogue *sites = FFormSetting ? &FFormSetting->Sites : nullptr;
+  if (sites && sites->count() > 0) {
+    for (int i = 0; i < sites->count(); ++i)
+      tabs.AddObject(sites->title(i), QVariant::fromValue(sites->record(i)));
+  } else {
+    tabs.Add(u"unknow"_s);
+  }
+  KivTabSet1->setTabIndex(0);
+  for (int i = 0; i < tabs.count(); ++i) {
+    QAction *item = tickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex());
+    connect(item, &QAction::triggered, this, [this, item] { SiteMenuClick(item); });
+  }
+  N17->setEnabled(!N17->isEmpty());
+  KivTabSet1->setUpdatesEnabled(true);
+  FTabsRebuilding = false;
+  N3->setEnabled(!N3->isEmpty());
+  KivTabSet1Changed(KivTabSet1->TabIndex());
+}
+
+void TForm1::SiteMenuClick(QObject *sender) {
+  if (const auto *item = qobject_cast<QAction *>(sender))
+    KivTabSet1->setTabIndex(item->data().toInt());
+}
+
+void TForm1::buildCategoryMenu(int tab) {
+  const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
+  for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
+    QAction *item = tickableItem(N3, site->RSSNames.value(j), j, j == 0);
+    connect(item, &QAction::triggered, this, [this, item] { UpdateSite(item); });
+  }
+  const QList<QAction *> sites = N17->actions();
+  for (int i = 0; i < sites.size(); ++i)
+    sites.at(i)->setChecked(i == tab);
+}
+
+void TForm1::KivTabSet1Changed(int index) {
+  if (FDestroying || FTabsRebuilding)
+    return;
+  TimerHideBallonTimer();
+  Button3->setEnabled(false);
+  Button3->setText(index == 0 ? u"Удалить"_s : u"В архив"_s);
+  if (FStartingOrClosing)
+    return;
+  ClearView();
+  ClearCategoryMenus();
+  if (index >= 0 && index < KivTabSet1->TabsList().count())
+    buildCategoryMenu(index);
+  else
+    N17->clear();
+  N17->setEnabled(!N17->isEmpty());
+  N3->setEnabled(!N3->isEmpty());
+  CurrentItem = 0;
+  if (KivTabSet1->TabIndex() > 0) {
+    RestartTimer(Timer1, true);
+  } else {
+    LoadFeedHeader();
+    ShowFeedItem(0);
+  }
+  lti->setText(QString::number(KivTabSet1->TabIndex()));
+  N3->setEnabled(!N3->isEmpty());
+}
+
+void TForm1::UpdateSite(QObject *sender) {
+  TimerHideBallonTimer();
+  // A choice in either "Категория" menu lands on the same position in N3,
+  // the menu the cycle reads.
+  if (auto *item = qobject_cast<QAction *>(sender)) {
+    const QMenu *menu = qobject_cast<QMenu *>(item->parent());
+    const int position = menu ? int(menu->actions().indexOf(item)) : -1;
+    const QList<QAction *> categories = N3->actions();
+    for (int i = 0; i < categories.size(); ++i)
+      categories.at(i)->setChecked(i == position);
+  }
+  setStatusLine(QString());
+  FeedTitleLabel->clear();
+  FeedTitleLabel->setURL(QString());
+  FeedInfoLabel->clear();
+  // The item of the category left behind must not stay under the new one.
+  emptyItemView();
+  CurrentItem = 0;
+  if (KivTabSet1->TabIndex() < 1) {
+    LoadFeedHeader();
+    ShowFeedItem(0);
+  } else {
+    RestartTimer(Timer1, true);
+  }
+}
+
+void TForm1::Timer1Timer() {
+  if (FDestroying || KivTabSet1->TabIndex() < 1)
+    return;
+  const int category = selectedFeedIndex();
+  const TRSSItemData *site = selectedSite();
+  const QString url = category < 0 || !site ? QString() : site->RSSURLs.value(category);
+  if (url.isEmpty())
+    return;
+  const QString file = FeedFileName(KivTabSet1->TabIndex(), url);
+  if (!DownloadFile(url, file, true)) {
+    ReportStatus(2, kDocument, url + u"\rНет подключения к Internet.\rСписок пуст."_s);
+    PlayEventSound(0);
+    return;
+  }
+  QCoreApplication::processEvents();
+  if (!QFile::exists(file)) {
+    ReportStatus(1, kDocument, u"Список пуст."_s);
+    PlayEventSound(9);
+    return;
+  }
+  keepReadersPlace();
+  FilterChanged = false;
+  LoadFeedHeader();
+  ShowFeedItem(CurrentItem);
+}
+
+// After a timed refresh the item on screen stays on screen, wherever the
+// board has moved it, when the user asked for that.
+void TForm1::keepReadersPlace() {
+  const bool keep = FFormSetting && FFormSetting->ChBStoreXMLItemPos->isChecked();
+  if (!keep || !ItemView || ItemView->FViRSSTitle->URL().isEmpty() || FilterChanged)
+    return;
+  const int position = FindItemPosition(ItemView->FViRSSTitle->URL());
+  if (position >= 0) {
+    CurrentItem = position;
+    return;
+  }
+  CurrentItem = 0;
+  if (!ChBFiltered->isChecked()) {
+    ReportStatus(1, kDocument, u"Элемент не найден."_s);
+    PlayEventSound(8);
+  }
+}
+
+void TForm1::Timer2Timer(QObject *sender) {
+  if (FDestroying)
+    return;
+  // Every key typed sets the flag again: the refresh waits for one whole
+  // tick without typing.
+  if (FilterKeyPending) {
+    FilterKeyPending = false;
+    return;
+  }
+  Timer2->stop();
+  if (N3->isEmpty())
+    return;
+  if (!ChBFiltered->isChecked() && sender != ChBFiltered)
+    return;
+  UpdateSite(Timer2);
+}

@@ -1,0 +1,192 @@
+#include "app/Unit1.h"
+#include "components/KivTabSet.h"
+#include "feeds/RSSViewItem.h"
+#include "feeds/URLLbl.h"
+#include "platform/Codepage.h"
+#include "platform/Connectivity.h"
+#include "settings/Unit2.h"
+#include "support/TempDataFolder.h"
+#include "support/TestHttpServer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A feed whose items are titled by the given words, linked by the same words.
+QByteArray feedOf(const QStringList &titles) {
+  QByteArray feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel><title>Board</title>";
+  for (const QString &title : titles)
+    feed += "<item><title>" + title.toUtf8() + "</title><link>https://b.example/" + title.toUtf8() +
+            "</link><description>about " + title.toUtf8() + "</description></item>";
+  return feed + "</channel></rss>";
+}
+
+} // namespace
+
+class TestUpdateCycle : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TTempDataFolder> FData;
+  std::unique_ptr<TTestHttpServer> FServer;
+  std::unique_ptr<TFormSetting> FSettings;
+  std::unique_ptr<TForm1> FForm;
+  QStringList FReports;
+
+  // "vxs.ini" with the archive and one site of two feeds on the test server.
+  void writeCatalogue(const QString &secondUrl) {
+    QFile file(FData->file(u"vxs.ini"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(TCodepage::toCp1251(
+        u"[item_0]\r\ntitle=Архив\r\n00_name=Архив сообщений\r\n00_url=vx_arhive.xml\r\n"
+        u"[item_1]\r\ntitle=Board\r\n10_name=Web\r\n10_url=%1\r\n11_name=Design\r\n11_url=%2\r\n"_s
+            .arg(FServer->url("/web/rss.xml"), secondUrl)));
+  }
+  void startWindow(const QString &secondUrl) {
+    writeCatalogue(secondUrl);
+    FSettings = std::make_unique<TFormSetting>();
+    FSettings->ChBBallonsOff->setChecked(true);
+    FSettings->ChBSoundsUse->setChecked(true);
+    FForm = std::make_unique<TForm1>();
+    connect(FForm.get(), &TForm1::statusReported, this,
+            [this](int, const QString &, const QString &text) { FReports.append(text); });
+    FForm->setFormSetting(FSettings.get());
+    FForm->N9Click(); // the first show starts the cycle
+  }
+  int requestsFor(const QByteArray &path) const {
+    int count = 0;
+    for (const TTestRequest &request : FServer->requests())
+      count += request.path == path ? 1 : 0;
+    return count;
+  }
+  QString shownTitle() const { return FForm->ItemView->FViRSSTitle->text(); }
+
+private Q_SLOTS:
+  void init() {
+    FData = std::make_unique<TTempDataFolder>();
+    FServer = std::make_unique<TTestHttpServer>();
+    QVERIFY(FServer->start());
+    FServer->route("/web/rss.xml", TTestResponse::ok(feedOf({u"alpha"_s, u"beta"_s, u"gamma"_s})));
+    FServer->route("/design/design.xml", TTestResponse::ok(feedOf({u"logo"_s, u"banner"_s})));
+    TConnectivity::setProbe([] { return true; });
+    FReports.clear();
+  }
+  void cleanup() {
+    FForm.reset();
+    FSettings.reset();
+    FServer.reset();
+    FData.reset();
+    TConnectivity::setProbe({});
+  }
+
+  void tabsAndCategoriesComeFromTheCatalogue() {
+    startWindow(FServer->url("/design/design.xml"));
+    QCOMPARE(FForm->KivTabSet1->TabsList().captions(), (QStringList{u"Архив"_s, u"Board"_s}));
+    QCOMPARE(FForm->Timer1->interval(), 30 * 60000 + 5000);
+    QVERIFY(FForm->Timer1->isActive());
+    FForm->KivTabSet1->setTabIndex(1); // a tab change refreshes at once
+    QCOMPARE(FForm->N3->actions().size(), 2);
+    QVERIFY(FForm->N3->actions().first()->isChecked());
+    QCOMPARE(requestsFor("/web/rss.xml"), 1);
+    QCOMPARE(shownTitle(), u"alpha"_s);
+    QCOMPARE(FForm->lti->text(), u"1"_s);
+
+    // Another category: its own file, downloaded; back again within the
+    // interval: the stored copy is read, nothing is downloaded.
+    FForm->N3->actions().at(1)->trigger();
+    QCOMPARE(shownTitle(), u"logo"_s);
+    QCOMPARE(requestsFor("/design/design.xml"), 1);
+    FForm->KivTabSet1->setTabIndex(0);
+    FForm->KivTabSet1->setTabIndex(1);
+    QCOMPARE(shownTitle(), u"alpha"_s);
+    QCOMPARE(requestsFor("/web/rss.xml"), 1);
+    // The periodic tick refreshes what is chosen; on the archive tab it does nothing.
+    FForm->Timer1Timer();
+    QCOMPARE(shownTitle(), u"alpha"_s);
+    FForm->KivTabSet1->setTabIndex(0);
+    const auto before = FServer->requests().size();
+    FForm->Timer1Timer();
+    QCOMPARE(FServer->requests().size(), before);
+  }
+
+  void keepsTheReadersPlace_data() {
+    QTest::addColumn<bool>("keep");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("on: the same item where it moved") << true << u"beta"_s;
+    QTest::newRow("off: the same position") << false << u"new"_s;
+  }
+  void keepsTheReadersPlace() {
+    QFETCH(bool, keep);
+    QFETCH(QString, shown);
+    startWindow(FServer->url("/design/design.xml"));
+    FSettings->ChBStoreXMLItemPos->setChecked(keep);
+    FForm->KivTabSet1->setTabIndex(1);
+    FForm->Button1Click(); // beta, at position 1
+    QCOMPARE(shownTitle(), u"beta"_s);
+    FServer->route("/web/rss.xml",
+                   TTestResponse::ok(feedOf({u"first"_s, u"new"_s, u"alpha"_s, u"beta"_s})));
+    QFile::remove(FData->file(u"xml/1rss.xml"_s)); // due again
+    FForm->Timer1Timer();
+    QCOMPARE(shownTitle(), shown);
+  }
+
+  void failedDownloadKeepsTheView() {
+    startWindow(FServer->url("/design/design.xml"));
+    FForm->KivTabSet1->setTabIndex(1);
+    FServer->route("/web/rss.xml", TTestResponse::error(500));
+    QFile::remove(FData->file(u"xml/1rss.xml"_s));
+    FForm->Timer1Timer();
+    QCOMPARE(shownTitle(), u"alpha"_s);
+    QCOMPARE(FReports.last(),
+             FServer->url("/web/rss.xml") + u"\rНет подключения к Internet.\rСписок пуст."_s);
+  }
+
+  void siteWithoutAnAddressIsNeverDownloaded() {
+    startWindow(QString());
+    FForm->KivTabSet1->setTabIndex(1);
+    FForm->N3->actions().at(1)->trigger();
+    QCOMPARE(requestsFor("/design/design.xml"), 0);
+    QVERIFY(shownTitle().isEmpty());
+  }
+
+  void filterRefreshesAfterAPauseInTyping() {
+    startWindow(FServer->url("/design/design.xml"));
+    FForm->KivTabSet1->setTabIndex(1);
+    FForm->Button1Click();
+    FForm->EditFilter->setFocus();
+    QElapsedTimer sinceLastKey;
+    for (const char *letter : {"g", "a", "m"}) {
+      QTest::keyClick(FForm->EditFilter, letter[0]);
+      sinceLastKey.start();
+    }
+    QVERIFY(FForm->ChBFiltered->isEnabled());
+    FForm->ChBFiltered->setChecked(true); // ticked without a click: no refresh yet
+    QVERIFY(FForm->Timer2->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!FForm->Timer2->isActive(), 3000);
+    QVERIFY(sinceLastKey.elapsed() >= 500);
+    QCOMPARE(shownTitle(), u"gamma"_s); // the first item the filter lets through
+    QCOMPARE(FForm->ItemCount, 1);
+
+    // Releasing a letter with Shift held changes nothing; releasing Shift does.
+    FForm->EditFilter->setText(u"gamm"_s);
+    QKeyEvent letterWithShift(QEvent::KeyRelease, Qt::Key_A, Qt::ShiftModifier, u"A"_s);
+    QApplication::sendEvent(FForm->EditFilter, &letterWithShift);
+    QVERIFY(!FForm->Timer2->isActive());
+    // As the window system reports it: Shift still down as it is released.
+    QKeyEvent shift(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier);
+    QApplication::sendEvent(FForm->EditFilter, &shift);
+    QVERIFY(FForm->Timer2->isActive());
+  }
+};
+
+QTEST_MAIN(TestUpdateCycle)
+#include "tst_UpdateCycle.moc"
