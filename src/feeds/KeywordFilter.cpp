@@ -83,33 +83,35 @@ bool TPreparedFilter::matches(const QString &text) const {
   case TMode::AcceptAll:
     return true;
   case TMode::Substring:
-    return lowered(text).contains(FNeedle);
+    return text.contains(FNeedle, Qt::CaseInsensitive);
   case TMode::Keywords:
-    return matchesKeywordsLowered(lowered(text));
+    return keywordsFoundIn(text);
   }
   return true;
 }
 
 bool TPreparedFilter::matchesKeywords(const QString &text) const {
-  return matchesKeywordsLowered(lowered(text));
+  return keywordsFoundIn(text);
 }
 
 // Both loops start from false and let a word that trims to nothing leave the
 // result alone. With AND that means a leading empty word, or no word at all,
 // rejects every text, while an empty word after a match changes nothing.
-bool TPreparedFilter::matchesKeywordsLowered(const QString &loweredText) const {
+// The search ignores case itself: lower-casing every description of a long
+// feed on each step would cost more than the search.
+bool TPreparedFilter::keywordsFoundIn(const QString &text) const {
   bool result = false;
   if (FJoinWithOr) {
     for (const QString &word : FWords) {
       if (!word.isEmpty() && !result)
-        result = loweredText.contains(word);
+        result = text.contains(word, Qt::CaseInsensitive);
       if (result)
         break;
     }
   } else {
     for (const QString &word : FWords) {
       if (!word.isEmpty())
-        result = loweredText.contains(word);
+        result = text.contains(word, Qt::CaseInsensitive);
       if (!result)
         break;
     }

@@ -36,7 +36,7 @@ public:
 private:
   enum class TMode { AcceptAll, Substring, Keywords };
 
-  bool matchesKeywordsLowered(const QString &loweredText) const;
+  bool keywordsFoundIn(const QString &text) const;
 
   TMode FMode = TMode::AcceptAll;
   bool FJoinWithOr = false;
