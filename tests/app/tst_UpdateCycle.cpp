@@ -163,6 +163,7 @@ private Q_SLOTS:
     FForm->KivTabSet1->setTabIndex(1);
     FForm->Button1Click();
     FForm->EditFilter->setFocus();
+    FReports.clear();
     QElapsedTimer sinceLastKey;
     for (const char *letter : {"g", "a", "m"}) {
       QTest::keyClick(FForm->EditFilter, letter[0]);
@@ -173,6 +174,7 @@ private Q_SLOTS:
     QVERIFY(FForm->Timer2->isActive());
     QTRY_VERIFY_WITH_TIMEOUT(!FForm->Timer2->isActive(), 3000);
     QVERIFY(sinceLastKey.elapsed() >= 500);
+    QCOMPARE(FReports.count(u"Файл загружен."_s), 1); // one refresh for the three keys
     QCOMPARE(shownTitle(), u"gamma"_s); // the first item the filter lets through
     QCOMPARE(FForm->ItemCount, 1);
 
