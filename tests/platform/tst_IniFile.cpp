@@ -1,5 +1,6 @@
 #include "platform/Codepage.h"
 #include "platform/IniFile.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,15 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray contentOf(const QString &fileName) {
-  QFile f(fileName);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void put(const QString &fileName, const QByteArray &bytes) {
-  QFile f(fileName);
-  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
-}
 QByteArray cp(const QString &text) {
   return TCodepage::toCp1251(text);
 }

@@ -1,23 +1,12 @@
 #include "platform/Codepage.h"
 #include "platform/TextFile.h"
+#include "support/FileBytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-QByteArray contentOf(const QString &fileName) {
-  QFile f(fileName);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void put(const QString &fileName, const QByteArray &bytes) {
-  QFile f(fileName);
-  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
-}
-} // namespace
 
 class TestTextFile : public QObject {
   Q_OBJECT
