@@ -52,7 +52,9 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
     if (!report)
       return false;
     ReportStatus(2, kTitle, message(url, QStringLiteral("Нет подключения к Internet.")));
-    return exists;
+    // Offline, the copy on disk is shown only when it is this address's own:
+    // a file shared with another category holds that category's items.
+    return exists && RecordedSource(fileName) == address;
   }
 
   THttpResult result;

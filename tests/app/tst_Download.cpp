@@ -209,6 +209,10 @@ private Q_SLOTS:
       QVERIFY2((FServer.requests().size() > before) == step.fetched, step.what);
       QVERIFY2(contentOf(path) == step.content, step.what);
     }
+    // Offline, the other category's copy is not offered as this one's.
+    TConnectivity::setProbe([] { return false; });
+    QVERIFY(!FForm->DownloadFile(design, path, true));
+    QVERIFY(FForm->DownloadFile(web, path, true));
   }
 
   void bareAddressGetsHttpAndKeepsItsTextInMessages() {
