@@ -411,8 +411,20 @@ void TForm1::FormShow() {
   FStartingOrClosing = false;
   if (FStateStore && QFileInfo::exists(FStateFileName) && FStateStore->read(*this))
     KivTextResIni1AfterExecute(true);
-  if (KivTabSet1->TabIndex() == 0)
-    KivTabSet1Changed(0);
+  // The first refresh (a download, a sound) waits until the window has been
+  // painted, so that starting never looks frozen.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (FDestroying || FStartingOrClosing)
+          return;
+        const int t = StrToIntSafe(lti->text());
+        if (t > 0 && t < KivTabSet1->TabsList().count())
+          KivTabSet1->setTabIndex(t);
+        if (KivTabSet1->TabIndex() == 0)
+          KivTabSet1Changed(0);
+      },
+      Qt::QueuedConnection);
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
 }
 
@@ -442,9 +454,7 @@ void TForm1::KivTextResIni1AfterExecute(bool afterRead) {
     size.setHeight(std::max(v, minimumHeight()));
   move(position);
   resize(size);
-  const int t = StrToIntSafe(lti->text());
-  if (t > 0 && t < KivTabSet1->TabsList().count())
-    KivTabSet1->setTabIndex(t);
+  // The saved tab is selected once the window has been painted (FormShow).
 }
 
 void TForm1::SavePosition() {
