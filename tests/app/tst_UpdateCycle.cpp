@@ -150,6 +150,44 @@ private Q_SLOTS:
              FServer->url("/web/rss.xml") + u"\rНет подключения к Internet.\rСписок пуст."_s);
   }
 
+  void vanishedFileIsAnEmptyList() {
+    startWindow(FServer->url("/design/design.xml"));
+    FForm->KivTabSet1->setTabIndex(1);
+    QFile::remove(FData->file(u"xml/1rss.xml"_s));
+    // Something removes the file while the window catches up after the download.
+    connect(FForm.get(), &TForm1::statusReported, this,
+            [this](int, const QString &, const QString &text) {
+              if (text.endsWith(u"Обновление выполнено."_s))
+                QTimer::singleShot(0, this,
+                                   [this] { QFile::remove(FData->file(u"xml/1rss.xml"_s)); });
+            });
+    QList<int> sounds;
+    connect(FForm.get(), &TForm1::eventSoundRequested, this,
+            [&sounds](int i) { sounds.append(i); });
+    FForm->Timer1Timer();
+    QCOMPARE(FReports.last(), u"Список пуст."_s);
+    QCOMPARE(sounds.last(), 9);
+  }
+
+  void siteWithoutFeedsHasNoCategories() {
+    writeCatalogue(FServer->url("/design/design.xml"));
+    QFile file(FData->file(u"vxs.ini"_s));
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("[item_2]\r\ntitle=Empty\r\n");
+    file.close();
+    FSettings = std::make_unique<TFormSetting>();
+    FForm = std::make_unique<TForm1>();
+    FForm->setFormSetting(FSettings.get());
+    FForm->N9Click();
+    FForm->KivTabSet1->setTabIndex(2);
+    QVERIFY(FForm->N3->isEmpty());
+    QVERIFY(!FForm->N3->isEnabled());
+    const auto before = FServer->requests().size();
+    FForm->Timer1Timer();
+    FForm->ChBFilteredClick(); // no categories: the filter refreshes nothing
+    QCOMPARE(FServer->requests().size(), before);
+  }
+
   void siteWithoutAnAddressIsNeverDownloaded() {
     startWindow(QString());
     FForm->KivTabSet1->setTabIndex(1);
@@ -175,7 +213,7 @@ private Q_SLOTS:
     QTRY_VERIFY_WITH_TIMEOUT(!FForm->Timer2->isActive(), 3000);
     QVERIFY(sinceLastKey.elapsed() >= 500);
     QCOMPARE(FReports.count(u"Файл загружен."_s), 1); // one refresh for the three keys
-    QCOMPARE(shownTitle(), u"gamma"_s); // the first item the filter lets through
+    QCOMPARE(shownTitle(), u"gamma"_s);               // the first item the filter lets through
     QCOMPARE(FForm->ItemCount, 1);
 
     // Releasing a letter with Shift held changes nothing; releasing Shift does.
