@@ -29,6 +29,8 @@ void TForm1::bindNavigation() {
 
 // The controls' own events that stand for the handlers below.
 bool TForm1::navigationEvent(QObject *watched, QEvent *event) {
+  if (FDestroying)
+    return false;
   if (watched == EditFilter && event->type() == QEvent::KeyRelease) {
     EditFilterKeyUp(static_cast<QKeyEvent *>(event)->modifiers());
   } else if (watched == EditFilter && event->type() == QEvent::FocusOut) {
