@@ -40,9 +40,12 @@ int TForm1::selectedFeedIndex() const {
   return -1;
 }
 
+bool TForm1::filterBoxOn() const {
+  return !ChBFiltered->isHidden() && ChBFiltered->isEnabled() && ChBFiltered->isChecked();
+}
+
 bool TForm1::keywordFilterInForce() const {
-  return !ChBFiltered->isHidden() && ChBFiltered->isEnabled() && ChBFiltered->isChecked() &&
-         !EditFilter->text().isEmpty();
+  return filterBoxOn() && !EditFilter->text().isEmpty();
 }
 
 void TForm1::LoadFeedHeader() {

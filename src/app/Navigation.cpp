@@ -107,7 +107,7 @@ void TForm1::EditFilterExit() {
 TItemFilter TForm1::itemFilter() const {
   TKeywordFilter filter;
   filter.text = EditFilter->text();
-  filter.inForce = !ChBFiltered->isHidden() && ChBFiltered->isEnabled() && ChBFiltered->isChecked();
+  filter.inForce = filterBoxOn();
   filter.joinWithOr = FFormSetting && FFormSetting->CBFilterAssociation->currentIndex() == 1;
   const auto prepared = std::make_shared<const TPreparedFilter>(filter);
   if (prepared->acceptsEverything())

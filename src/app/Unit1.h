@@ -180,6 +180,7 @@ private:
   int updateMinutes() const;
   int selectedFeedIndex() const;
   TItemFilter itemFilter() const;
+  bool filterBoxOn() const;
   bool keywordFilterInForce() const;
   void showFeedHeader(const TFeedContent &content);
   void emptyItemView();

@@ -86,7 +86,6 @@ TKivCustomTabSet::TKivCustomTabSet(QWidget *parent)
       OnChanged(this, index);
   };
   FSelection.OnRepaint = [this] { invalidate(); };
-  FSelection.OnResetVisibleRange = [this] { FFirstVisible = 0; };
   connect(FScroller, &TKivTabSetScroller::previousClicked, this,
           [this] { setTabIndex(TabIndex() - 1); });
   connect(FScroller, &TKivTabSetScroller::nextClicked, this,

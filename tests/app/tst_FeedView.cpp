@@ -5,6 +5,7 @@
 #include "platform/TextFile.h"
 #include "settings/RSSItemData.h"
 #include "settings/Unit2.h"
+#include "support/QuietWindows.h"
 #include "support/TempDataFolder.h"
 
 #include <QAction>
@@ -89,11 +90,7 @@ private Q_SLOTS:
   void initTestCase() { QApplication::setApplicationDisplayName(u"Vornix"_s); }
   void init() {
     FData = std::make_unique<TTempDataFolder>();
-    FSettings = std::make_unique<TFormSetting>();
-    FSettings->ChBBallonsOff->setChecked(true);
-    FSettings->ChBSoundsUse->setChecked(true);
-    FForm = std::make_unique<TForm1>();
-    FForm->setFormSetting(FSettings.get());
+    CreateQuietWindows(FSettings, FForm);
     connect(FForm.get(), &TForm1::statusReported, this,
             [this](int kind, const QString &, const QString &text) {
               FReports.append({kind, text});

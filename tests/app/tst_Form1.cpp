@@ -5,6 +5,7 @@
 #include "feeds/URLLbl.h"
 #include "settings/RSSItemData.h"
 #include "settings/Unit2.h"
+#include "support/QuietWindows.h"
 #include "support/TempDataFolder.h"
 
 #include <QAbstractButton>
@@ -45,11 +46,7 @@ private Q_SLOTS:
   }
   void init() {
     FData = std::make_unique<TTempDataFolder>();
-    FSettings = std::make_unique<TFormSetting>();
-    FSettings->ChBBallonsOff->setChecked(true);
-    FSettings->ChBSoundsUse->setChecked(true);
-    FForm = std::make_unique<TForm1>();
-    FForm->setFormSetting(FSettings.get());
+    CreateQuietWindows(FSettings, FForm);
   }
   void cleanup() {
     FForm.reset();

@@ -5,6 +5,7 @@
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
+#include "support/QuietWindows.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -53,13 +54,9 @@ class TestUpdateCycle : public QObject {
   }
   void startWindow(const QString &secondUrl) {
     writeCatalogue(secondUrl);
-    FSettings = std::make_unique<TFormSetting>();
-    FSettings->ChBBallonsOff->setChecked(true);
-    FSettings->ChBSoundsUse->setChecked(true);
-    FForm = std::make_unique<TForm1>();
+    CreateQuietWindows(FSettings, FForm);
     connect(FForm.get(), &TForm1::statusReported, this,
             [this](int, const QString &, const QString &text) { FReports.append(text); });
-    FForm->setFormSetting(FSettings.get());
     FForm->N9Click(); // the first show starts the cycle
   }
   int requestsFor(const QByteArray &path) const {
@@ -175,9 +172,7 @@ private Q_SLOTS:
     QVERIFY(file.open(QIODevice::Append));
     file.write("[item_2]\r\ntitle=Empty\r\n");
     file.close();
-    FSettings = std::make_unique<TFormSetting>();
-    FForm = std::make_unique<TForm1>();
-    FForm->setFormSetting(FSettings.get());
+    CreateQuietWindows(FSettings, FForm);
     FForm->N9Click();
     FForm->KivTabSet1->setTabIndex(2);
     QVERIFY(FForm->N3->isEmpty());
