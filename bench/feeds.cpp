@@ -124,16 +124,21 @@ int main(int argc, char **argv) {
   TConnectivity::setProbe([] { return true; });
   form.N9Click();
   form.KivTabSet1->setTabIndex(1);
-  const std::vector<double> refreshes = TimeRuns(30, [&] {
-    QFile::remove(path);
-    form.Timer1Timer();
-  });
-  std::printf("refresh: download, header, item       median %7.2f ms, p95 %.2f ms\n",
-              Percentile(refreshes, 50) / 1e3, Percentile(refreshes, 95) / 1e3);
+  const auto refresh = [&](const char *what) {
+    const std::vector<double> refreshes = TimeRuns(30, [&] {
+      QFile::remove(path);
+      form.Timer1Timer();
+    });
+    std::printf("refresh: download, header, item%s median %7.2f ms, p95 %.2f ms\n", what,
+                Percentile(refreshes, 50) / 1e3, Percentile(refreshes, 95) / 1e3);
+  };
+  refresh("        ");
 
+  // With the filter on, the refresh's own walk tests every item.
   form.EditFilter->setText(QStringLiteral("проект 7"));
   form.ChBFiltered->setEnabled(true);
   form.ChBFiltered->setChecked(true);
+  refresh(", filtered");
   form.ShowFeedItem(0);
   const int visible = std::max(form.ItemCount, 1);
   int next = 0;

@@ -112,17 +112,17 @@ void TForm1::emptyItemView() {
 
 void TForm1::showItem(const TWalkItem &visible) {
   const TFeedItem &item = *visible.item;
-  ItemView->FViRSSTitle->setText(item.title);
-  ItemView->FViRSSTitle->setURL(item.link);
-  ItemView->setDescription(item.description);
-  QString date = NormaliseText(item.pubDate);
+  ItemView->FViRSSTitle->setText(item.title());
+  ItemView->FViRSSTitle->setURL(item.link());
+  ItemView->setDescription(item.description());
+  QString date = NormaliseText(item.raw(TFeedItem::PubDate));
   if (date.isEmpty())
-    date = NormaliseText(item.dcDate);
+    date = NormaliseText(item.raw(TFeedItem::DcDate));
   ItemView->FViRSSPubDate->setText(date);
-  const QString category = NormaliseText(item.category);
+  const QString category = NormaliseText(item.raw(TFeedItem::Category));
   ItemView->FViRSSCategory->setText(category);
   ItemView->FViRSSCategory->setVisible(!category.isEmpty());
-  const QString comments = NormaliseText(item.comments);
+  const QString comments = NormaliseText(item.raw(TFeedItem::Comments));
   ItemView->FViRSSComments->setText(comments.isEmpty() ? QString() : u"Комментарии"_s);
   ItemView->FViRSSComments->setURL(comments);
   ItemView->FViRSSComments->setVisible(!comments.isEmpty());

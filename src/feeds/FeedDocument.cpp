@@ -2,6 +2,7 @@
 
 #include "feeds/FeedXml.h"
 #include "feeds/TextNormalisation.h"
+#include "platform/Codepage.h"
 
 #include <QFile>
 
@@ -14,15 +15,17 @@ namespace {
 constexpr qint64 kMaxFeedBytes = 64LL * 1024 * 1024;
 
 TFeedItem itemFrom(const TXmlElement &item) {
+  static constexpr std::pair<TFeedItem::Field, const char *> kFields[] = {
+      {TFeedItem::Title, "title"},
+      {TFeedItem::Link, "link"},
+      {TFeedItem::Description, "description"},
+      {TFeedItem::PubDate, "pubDate"},
+      {TFeedItem::DcDate, "dc:date"},
+      {TFeedItem::Category, "category"},
+      {TFeedItem::Comments, "comments"}};
   TFeedItem f;
-  f.rawLink = item.childText("link");
-  f.title = NormaliseText(item.childText("title"));
-  f.link = NormaliseText(f.rawLink);
-  f.description = NormaliseText(item.childText("description"));
-  f.pubDate = item.childText("pubDate");
-  f.dcDate = item.childText("dc:date");
-  f.category = item.childText("category");
-  f.comments = item.childText("comments");
+  for (const auto &[field, name] : kFields)
+    f.setUtf8(field, item.child(name).utf8Text());
   return f;
 }
 
@@ -42,6 +45,17 @@ TFeedContent contentOf(const TXmlDocument &document) {
 }
 
 } // namespace
+
+QString TFeedItem::raw(Field field) const {
+  return TCodepage::inRepertoire(QString::fromUtf8(FUtf8[field]));
+}
+
+QString TFeedItem::normalised(Field field) const {
+  std::optional<QString> &memo = FNormalised[field];
+  if (!memo)
+    memo = NormaliseText(raw(field));
+  return *memo;
+}
 
 TFeedParseResult ParseFeed(const QByteArray &bytes) {
   TXmlParseResult parsed = TXmlDocument::parse(bytes);
@@ -107,5 +121,7 @@ TFeedParseResult TFeedDocument::readFile(const TFileStamp &stamp) const {
     result.message = file.errorString();
     return result;
   }
-  return ParseFeed(file.read(kMaxFeedBytes + 1));
+  // read(n) reserves n bytes up front: asking for the limit instead of the
+  // size would fault in 64 MiB of fresh pages on every refresh.
+  return ParseFeed(file.read(stamp.size));
 }

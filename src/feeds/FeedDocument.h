@@ -4,19 +4,32 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <memory>
+#include <optional>
 
-// The raw texts of one <item> of a feed, already in the Windows-1251
-// repertoire, with the three fields every walk reads kept normalised too.
-struct TFeedItem {
-  QString rawLink;
-  QString title;       // normalised
-  QString link;        // normalised
-  QString description; // normalised
-  QString pubDate;     // raw
-  QString dcDate;      // raw
-  QString category;    // raw, the first <category>
-  QString comments;    // raw
+// One <item> of a feed. Its fields are kept as the document spelled them and
+// brought into the Windows-1251 repertoire, and normalised, only when asked
+// for: a refresh shows one item of a thousand, so normalising every
+// description up front would cost more than the whole rest of the refresh.
+// The normalised texts are remembered for the walks that test every item.
+class TFeedItem {
+public:
+  enum Field { Title, Link, Description, PubDate, DcDate, Category, Comments, FieldCount };
+
+  void setUtf8(Field field, QByteArray utf8) { FUtf8[field] = std::move(utf8); }
+
+  QString raw(Field field) const; // in the repertoire, not normalised
+  QString rawLink() const { return raw(Link); }
+  QString title() const { return normalised(Title); }
+  QString link() const { return normalised(Link); }
+  QString description() const { return normalised(Description); }
+
+private:
+  QString normalised(Field field) const;
+
+  std::array<QByteArray, FieldCount> FUtf8;
+  mutable std::array<std::optional<QString>, Description + 1> FNormalised;
 };
 
 // What the reader takes from a feed file: the channel header, exactly as

@@ -9,7 +9,7 @@ int WalkFeedItems(const TFeedContent &content, const TItemFilter &filter,
   for (const TFeedItem &item : content.items) {
     ++met;
     const bool visible =
-        !filter || filter(item.title) || filter(item.link) || filter(item.description);
+        !filter || filter(item.title()) || filter(item.link()) || filter(item.description());
     if (!visible)
       continue;
     if (!visit({position, &item}))
@@ -25,7 +25,7 @@ int FindItemPosition(TFeedDocument &document, const QString &link, const TItemFi
   int result = -1;
   if (document.activate().ok() && document.content().rootHasChildren) {
     WalkFeedItems(document.content(), filter, [&](const TWalkItem &visible) {
-      if (visible.item->rawLink != link)
+      if (visible.item->rawLink() != link)
         return true;
       result = visible.position;
       return false;

@@ -43,10 +43,6 @@ bool hasName(const _xmlNode *node, const char *name) {
          std::strcmp(name + prefixLength + 1, local) == 0;
 }
 
-QString fromXml(const xmlChar *text) {
-  return TCodepage::inRepertoire(QString::fromUtf8(reinterpret_cast<const char *>(text)));
-}
-
 // No entity, DTD or schema may be fetched from anywhere, whatever a document asks.
 xmlParserInputPtr refuseExternalEntity(const char *, const char *, xmlParserCtxtPtr) {
   return nullptr;
@@ -94,12 +90,16 @@ TXmlElement TXmlElement::child(const char *name) const {
 }
 
 QString TXmlElement::text() const {
+  return TCodepage::inRepertoire(QString::fromUtf8(utf8Text()));
+}
+
+QByteArray TXmlElement::utf8Text() const {
   if (!FNode)
     return {};
   const _xmlNode *first = firstContentNode(FNode);
   if (first == nullptr || (first->type != XML_TEXT_NODE && first->type != XML_CDATA_SECTION_NODE))
     return {};
-  return fromXml(first->content);
+  return QByteArray(reinterpret_cast<const char *>(first->content));
 }
 
 void TXmlElement::forEachChild(const char *name,

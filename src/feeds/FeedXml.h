@@ -24,6 +24,8 @@ public:
   // The value of the first child node when it is text or CDATA, else empty.
   // Text is in the Windows-1251 repertoire.
   QString text() const;
+  // The same text as the document holds it, in UTF-8.
+  QByteArray utf8Text() const;
   QString childText(const char *name) const { return child(name).text(); }
   void forEachChild(const char *name, const std::function<void(const TXmlElement &)> &visit) const;
 

@@ -140,8 +140,9 @@ private Q_SLOTS:
     QVERIFY(index < c.items.size());
     const TFeedItem &i = c.items.at(index);
     const QStringList fields = expected.split(u'|');
-    QCOMPARE((QStringList{i.title, i.rawLink, i.link, i.description, i.pubDate, i.dcDate,
-                          i.category, i.comments})
+    QCOMPARE((QStringList{i.title(), i.rawLink(), i.link(), i.description(),
+                          i.raw(TFeedItem::PubDate), i.raw(TFeedItem::DcDate),
+                          i.raw(TFeedItem::Category), i.raw(TFeedItem::Comments)})
                  .first(fields.size()),
              fields);
   }
@@ -204,7 +205,7 @@ private Q_SLOTS:
     if (!r.ok())
       return;
     for (const TFeedItem &i : r.content->items) {
-      for (const QString &text : {i.title, i.rawLink})
+      for (const QString &text : {i.title(), i.rawLink()})
         QVERIFY2(!text.contains(u"VX-SECRET"_s) && text.size() <= 10 * 1024, qPrintable(text));
     }
   }
@@ -226,7 +227,7 @@ private Q_SLOTS:
     doc.setFileName(name);
     const auto state = [&] { // status, then the first title while active
       const int status = doc.activate().status;
-      return u"%1 %2"_s.arg(status).arg(doc.isActive() ? doc.content().items.value(0).title
+      return u"%1 %2"_s.arg(status).arg(doc.isActive() ? doc.content().items.value(0).title()
                                                        : QString());
     };
     QCOMPARE(state(), u"2 "_s); // missing
@@ -257,7 +258,7 @@ private Q_SLOTS:
       return u"L1 D2 T4 T5"_s.split(u' ').contains(text);
     };
     WalkFeedItems(*r.content, filter, [&](const TWalkItem &w) {
-      visited << u"%1:%2"_s.arg(w.position).arg(w.item->title);
+      visited << u"%1:%2"_s.arg(w.position).arg(w.item->title());
       return w.position < 2;
     });
     QCOMPARE(asked.join(u' '), u"T1 L1 T2 L2 D2 T3   T4"_s);
