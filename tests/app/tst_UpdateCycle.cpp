@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -220,6 +221,25 @@ private Q_SLOTS:
     QKeyEvent shift(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier);
     QApplication::sendEvent(FForm->EditFilter, &shift);
     QVERIFY(FForm->Timer2->isActive());
+  }
+
+  // A catalogue that cannot be written is reported without holding up the
+  // start, and the program goes on with the archive alone.
+  void refusedCatalogueWriteIsShown() {
+    const QString catalogue = FData->file(u"vxs.ini"_s);
+    QVERIFY(QDir().mkpath(catalogue)); // a folder where the file should be
+    CreateQuietWindows(FSettings, FForm);
+    const auto shownBox = [] {
+      for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+          return box;
+      }
+      return static_cast<QMessageBox *>(nullptr);
+    };
+    QTRY_VERIFY(shownBox() != nullptr);
+    QCOMPARE(shownBox()->text(), u"Unable to write to "_s + catalogue);
+    QCOMPARE(FForm->KivTabSet1->TabsList().captions(), QStringList{u"Архив"_s});
+    shownBox()->close();
   }
 };
 
