@@ -10,6 +10,7 @@
 #include "platform/DataFolder.h"
 #include "platform/EventSound.h"
 #include "platform/TextFile.h"
+#include "settings/Unit2.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -89,6 +90,10 @@ void TForm1::setFormSetting(TFormSetting *settings) {
   FFormSetting = settings;
   RebuildSiteTabs();
   applyUpdateInterval();
+  // A new interval counts from the moment it is chosen, not from the old tick.
+  if (settings)
+    connect(settings->CBTimeOut, &QComboBox::currentIndexChanged, this,
+            &TForm1::applyUpdateInterval);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {

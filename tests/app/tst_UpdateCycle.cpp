@@ -91,6 +91,8 @@ private Q_SLOTS:
     QCOMPARE(FForm->KivTabSet1->TabsList().captions(), (QStringList{u"Архив"_s, u"Board"_s}));
     QCOMPARE(FForm->Timer1->interval(), 30 * 60000 + 5000);
     QVERIFY(FForm->Timer1->isActive());
+    FSettings->CBTimeOut->setCurrentText(u"5"_s);
+    QCOMPARE(FForm->Timer1->interval(), 5 * 60000 + 5000);
     FForm->KivTabSet1->setTabIndex(1); // a tab change refreshes at once
     QCOMPARE(FForm->N3->actions().size(), 2);
     QVERIFY(FForm->N3->actions().first()->isChecked());
