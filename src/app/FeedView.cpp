@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -65,7 +66,8 @@ void TForm1::LoadFeedHeader() {
     return;
   }
   const QString path = FeedFileName(tab, address);
-  if (!QFile::exists(path) && tab == 0)
+  // An empty archive file (left by a failed first write) is a new archive too.
+  if (tab == 0 && QFileInfo(path).size() == 0)
     WriteTextFile(path, ArchiveTemplate);
   if (!QFile::exists(path)) {
     XMLDocument1.setFileName(QString());

@@ -17,6 +17,7 @@ using namespace Qt::StringLiterals;
 void TForm1::bindNavigation() {
   connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   connect(CBFastTransition, &QComboBox::activated, this, &TForm1::CBFastTransitionClick);
   CBFastTransition->view()->window()->installEventFilter(this);
   connect(ChBFiltered, &QCheckBox::clicked, this, &TForm1::ChBFilteredClick);

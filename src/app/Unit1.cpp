@@ -363,7 +363,7 @@ void TForm1::FormCreate() {
   for (const char *folder : {"xml", "xslt", "html"})
     WriteTextFile(TDataFolder::file(QString::fromLatin1(folder) + u"/null.txt"), QString());
   ArchiveTemplate =
-      BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramSiteAddress());
+      BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramPageAddress());
   ArchiveItemTemplate = BuildArchiveItemTemplate();
   FStartingOrClosing = true;
   FTabsRebuilding = false;
@@ -423,11 +423,16 @@ void TForm1::FormShow() {
       [this] {
         if (FDestroying || FStartingOrClosing)
           return;
+        const int shown = KivTabSet1->TabIndex();
         const int t = StrToIntSafe(lti->text());
         if (t > 0 && t < KivTabSet1->TabsList().count())
           KivTabSet1->setTabIndex(t);
-        if (KivTabSet1->TabIndex() == 0)
-          KivTabSet1Changed(0);
+        // The settings window starts on the site the user last read.
+        if (FFormSetting)
+          FFormSetting->CBSites->setCurrentIndex(KivTabSet1->TabIndex());
+        // A tab chosen before this show was never loaded; one just restored was.
+        if (KivTabSet1->TabIndex() == shown)
+          KivTabSet1Changed(shown);
       },
       Qt::QueuedConnection);
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());

@@ -18,13 +18,13 @@ void EnsureFile(const QString &fileName) {
   }
 }
 
-void WriteTextFile(const QString &fileName, const QString &text) {
+bool WriteTextFile(const QString &fileName, const QString &text) {
   EnsureFile(fileName);
   QSaveFile file(fileName);
-  if (file.open(QIODevice::WriteOnly)) {
-    file.write(TCodepage::toCp1251(text));
-    file.commit();
-  }
+  if (!file.open(QIODevice::WriteOnly))
+    return false;
+  const QByteArray bytes = TCodepage::toCp1251(text);
+  return file.write(bytes) == bytes.size() && file.commit();
 }
 
 QString ReadTextFile(const QString &fileName) {

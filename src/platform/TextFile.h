@@ -6,8 +6,9 @@
 // when they do not exist.
 void EnsureFile(const QString &fileName);
 // Replaces the file's content with the text in Windows-1251, no line break
-// added. The file is replaced atomically; failures are not reported.
-void WriteTextFile(const QString &fileName, const QString &text);
+// added. The file is replaced atomically: on failure, which gives false, it
+// keeps its old content.
+bool WriteTextFile(const QString &fileName, const QString &text);
 // Reads the file (created empty when missing) and returns every line followed
 // by CR LF, the last one included. CR LF, LF and a lone CR all end a line.
 QString ReadTextFile(const QString &fileName);

@@ -135,7 +135,8 @@ private Q_SLOTS:
     QCOMPARE(FForm->stateFileName(), FData->file(u"vx.ini"_s));
     QCOMPARE(FForm->ArchiveTemplate,
              u"<?xml version=\"1.0\" encoding=\"windows-1251\" ?><rss version=\"2.0\"><channel>"
-             "<title>Vornix архив</title><link>https://vornix.example.org</link>"
+             "<title>Vornix "
+             "архив</title><link>https://vornix.example.org/ru/softsother/catalogs/vx/</link>"
              "<description>Vornix arhive</description><lastBuildDate></lastBuildDate>"
              "<avxnewitems></avxnewitems></channel></rss>"_s);
     QVERIFY(FForm->ArchiveItemTemplate.endsWith(u"</item><avxnewitems></avxnewitems>"_s));
