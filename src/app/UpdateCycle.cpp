@@ -1,5 +1,6 @@
 // The update cycle: which site and category the window shows, and refreshing
 // it on the interval, on a change of tab or category and after the filter.
+#include "app/MenuItems.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
 #include "feeds/RSSViewItem.h"
@@ -10,25 +11,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kDocument = u"Документ"_s;
-
-QAction *tickableItem(QMenu *menu, const QString &caption, int tag, bool ticked) {
-  QAction *item = menu->addAction(caption);
-  item->setCheckable(true);
-  item->setData(tag);
-  item->setChecked(ticked);
-  return item;
-}
 
 } // namespace
 
@@ -58,9 +54,11 @@ void TForm1::RebuildSiteTabs() {
   } else {
     tabs.Add(u"unknow"_s);
   }
-  KivTabSet1->setTabIndex(0);
+  // The site the settings window has chosen stays the one on screen.
+  const int chosen = FFormSetting ? FFormSetting->CBSites->currentIndex() : -1;
+  KivTabSet1->setTabIndex(std::max(chosen, 0));
   for (int i = 0; i < tabs.count(); ++i) {
-    QAction *item = tickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex());
+    QAction *item = AddTickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex());
     connect(item, &QAction::triggered, this, [this, item] { SiteMenuClick(item); });
   }
   N17->setEnabled(!N17->isEmpty());
@@ -73,17 +71,24 @@ void TForm1::RebuildSiteTabs() {
 void TForm1::SiteMenuClick(QObject *sender) {
   if (const auto *item = qobject_cast<QAction *>(sender))
     KivTabSet1->setTabIndex(item->data().toInt());
+  // Choosing an item toggles its tick; choosing the site already on screen
+  // changes nothing, and its tick must say so.
+  tickSelectedSite();
+}
+
+void TForm1::tickSelectedSite() {
+  const QList<QAction *> sites = N17->actions();
+  for (int i = 0; i < sites.size(); ++i)
+    sites.at(i)->setChecked(i == KivTabSet1->TabIndex());
 }
 
 void TForm1::buildCategoryMenu(int tab) {
   const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
   for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
-    QAction *item = tickableItem(N3, site->RSSNames.value(j), j, j == 0);
+    QAction *item = AddTickableItem(N3, site->RSSNames.value(j), j, j == 0);
     connect(item, &QAction::triggered, this, [this, item] { UpdateSite(item); });
   }
-  const QList<QAction *> sites = N17->actions();
-  for (int i = 0; i < sites.size(); ++i)
-    sites.at(i)->setChecked(i == tab);
+  tickSelectedSite();
 }
 
 void TForm1::KivTabSet1Changed(int index) {

@@ -1,5 +1,7 @@
+#include "app/MenuItems.h"
 #include "app/ProgramSite.h"
 #include "app/Unit1.h"
+#include "components/KivTabSet.h"
 #include "platform/Shell.h"
 #include "platform/TrayHost.h"
 #include "settings/Unit2.h"
@@ -57,8 +59,27 @@ void TForm1::TrayIcon1DblClick() {
   N9Click();
 }
 
+// The tray's "Сайт" and "Категория" are built afresh each time the menu opens,
+// as copies of the tab strip and of the main menu's "Категория".
 void TForm1::KivPopupMenu1Popup() {
   N9->setText(isVisible() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));
+
+  N6->clear();
+  const TKivTabsList &tabs = KivTabSet1->TabsList();
+  for (int i = 0; i < tabs.count(); ++i) {
+    QAction *item = AddTickableItem(N6, tabs.strings(i), i, i == KivTabSet1->TabIndex());
+    connect(item, &QAction::triggered, this, [this, item] { SiteMenuClick(item); });
+  }
+  N6Action->setEnabled(!N6->isEmpty());
+
+  N5->clear();
+  const QList<QAction *> categories = N3->actions();
+  for (const QAction *category : categories) {
+    QAction *item =
+        AddTickableItem(N5, category->text(), category->data().toInt(), category->isChecked());
+    connect(item, &QAction::triggered, this, [this, item] { UpdateSite(item); });
+  }
+  N5Action->setEnabled(!N5->isEmpty());
 }
 
 void TForm1::changeEvent(QEvent *event) {

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("FormSetting"));
   setWindowTitle(QStringLiteral("  Настройки"));
@@ -42,6 +44,15 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
   ChBSoundsUse = new QCheckBox(QStringLiteral(" Отключить звуки"));
   ChBSoundsUse->setObjectName(QStringLiteral("ChBSoundsUse"));
 
+  CBSites = new QComboBox;
+  CBSites->setObjectName(QStringLiteral("CBSites"));
+  CBSites->setAccessibleName(QStringLiteral("Сайт"));
+  auto *sitesBox = new QGroupBox(QStringLiteral(" Источники "));
+  auto *sitesForm = new QFormLayout(sitesBox);
+  auto *sitesLabel = new QLabel(QStringLiteral("Сайт"));
+  sitesLabel->setBuddy(CBSites);
+  sitesForm->addRow(sitesLabel, CBSites);
+
   auto *box = new QGroupBox(QStringLiteral(" Настройки программы "));
   box->setObjectName(QStringLiteral("KivGroupBox2"));
   auto *form = new QFormLayout(box);
@@ -63,6 +74,7 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
   bottom->addWidget(Button1);
 
   auto *layout = new QVBoxLayout(this);
+  layout->addWidget(sitesBox);
   layout->addWidget(box);
   layout->addStretch(1);
   layout->addLayout(bottom);
@@ -72,13 +84,25 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
 
 void TFormSetting::LoadSites() {
   QString error;
-  if (::LoadSites(Sites, TDataFolder::file(QStringLiteral("vxs.ini")), &error))
+  const bool loaded = ::LoadSites(Sites, TDataFolder::file(QStringLiteral("vxs.ini")), &error);
+  // A freshly read catalogue starts from its first site, the archive.
+  CBSites->clear();
+  RefreshSiteList();
+  if (loaded)
     return;
   // Shown without waiting: the program goes on with the catalogue it has.
   auto *box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(), error,
                               QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
+}
+
+void TFormSetting::RefreshSiteList() {
+  const int chosen = CBSites->currentIndex();
+  CBSites->clear();
+  for (int i = 0; i < Sites.count(); ++i)
+    CBSites->addItem(Sites.title(i), QVariant::fromValue(Sites.record(i)));
+  CBSites->setCurrentIndex(Sites.count() == 0 ? -1 : std::clamp(chosen, 0, Sites.count() - 1));
 }
 
 int TFormSetting::updateMinutes() const {

@@ -21,6 +21,7 @@ public:
   QCheckBox *ChBBallonsOff;       // checked: no desktop balloons
   QCheckBox *ChBSoundsUse;        // checked: no event sounds, as its caption says
   QPushButton *Button1;           // "Закрыть"
+  QComboBox *CBSites;             // the catalogue's sites; data: each site's record
 
   // The update interval in minutes as the list shows it.
   int updateMinutes() const;
@@ -29,6 +30,9 @@ public:
   // main window's tabs point at its records.
   TSiteCatalogue Sites;
   void LoadSites();
+  // Lists the catalogue's sites again, keeping the chosen one when it is
+  // still there and otherwise the nearest that is.
+  void RefreshSiteList();
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
