@@ -29,6 +29,20 @@ bool readsBackAs(const QString &parsedText, const QString &value) {
   return NormaliseText(parsedText) == value;
 }
 
+// The entity for a sign that both XML and normalisation read as markup.
+QStringView markupEntity(QChar ch) {
+  switch (ch.unicode()) {
+  case u'&':
+    return u"&amp;";
+  case u'<':
+    return u"&lt;";
+  case u'>':
+    return u"&gt;";
+  default:
+    return {};
+  }
+}
+
 // A text that normalises to `value`: the signs normalisation would take as
 // markup or entities are written as entities it decodes; a line break becomes
 // the line end that normalisation turns into it (LF for CR LF, CR LF for
@@ -54,14 +68,11 @@ QString normalisationPreimage(const QString &value) {
         text += u"<>"_s;
       continue;
     }
-    if (ch == u'&')
-      text += u"&amp;"_s;
-    else if (ch == u'<')
-      text += u"&lt;"_s;
-    else if (ch == u'>')
-      text += u"&gt;"_s;
-    else
+    const QStringView entity = markupEntity(ch);
+    if (entity.isEmpty())
       text += ch;
+    else
+      text += entity;
     ++i;
   }
   return text;
@@ -74,12 +85,8 @@ QString escapedElementText(const QString &text) {
   QString escaped;
   escaped.reserve(text.size() + text.size() / 4);
   for (const QChar ch : text) {
-    if (ch == u'&')
-      escaped += u"&amp;"_s;
-    else if (ch == u'<')
-      escaped += u"&lt;"_s;
-    else if (ch == u'>')
-      escaped += u"&gt;"_s;
+    if (const QStringView entity = markupEntity(ch); !entity.isEmpty())
+      escaped += entity;
     else if (ch == Cr)
       escaped += u"&#13;"_s;
     else if (ch == Lf)

@@ -5,8 +5,8 @@
 #include "feeds/URLLbl.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
+#include "support/BoardWindows.h"
 #include "support/FileBytes.h"
-#include "support/QuietWindows.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -31,30 +31,17 @@ const QByteArray kFeed = R"(<?xml version="1.0" encoding="UTF-8"?><rss><channel>
 
 } // namespace
 
-class TestArchiveButton : public QObject {
+class TestArchiveButton : public QObject, TBoardWindows {
   Q_OBJECT
-  std::unique_ptr<TTempDataFolder> FData;
-  std::unique_ptr<TTestHttpServer> FServer;
-  std::unique_ptr<TFormSetting> FSettings;
-  std::unique_ptr<TForm1> FForm;
-  QStringList FReports;
 
   QString archivePath() const { return FData->file(u"xml/0vx_arhive.xml"_s); }
   QString archive() const { return TCodepage::fromCp1251(contentOf(archivePath())); }
-  QString shownTitle() const { return FForm->ItemView->FViRSSTitle->text(); }
   QString lastReport() const { return FReports.value(FReports.size() - 1); }
 
   void startOnTheBoard() {
-    QFile file(FData->file(u"vxs.ini"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        TCodepage::toCp1251(u"[item_0]\r\ntitle=Архив\r\n00_name=Архив сообщений\r\n"
-                            u"00_url=vx_arhive.xml\r\n[item_1]\r\ntitle=Board\r\n"
-                            u"10_name=Web\r\n10_url=%1\r\n"_s.arg(FServer->url("/rss.xml"))));
-    file.close();
-    CreateQuietWindows(FSettings, FForm);
-    connect(FForm.get(), &TForm1::statusReported, this,
-            [this](int, const QString &, const QString &text) { FReports.append(text); });
+    writeCatalogue(
+        u"[item_1]\r\ntitle=Board\r\n10_name=Web\r\n10_url=%1\r\n"_s.arg(FServer->url("/rss.xml")));
+    createWindows();
     FForm->N9Click();
     FForm->KivTabSet1->setTabIndex(1);
     QCOMPARE(shownTitle(), u"Сайт & магазин"_s);
@@ -95,20 +82,10 @@ class TestArchiveButton : public QObject {
 
 private Q_SLOTS:
   void init() {
-    FData = std::make_unique<TTempDataFolder>();
-    FServer = std::make_unique<TTestHttpServer>();
-    QVERIFY(FServer->start());
+    setUpBoard();
     FServer->route("/rss.xml", TTestResponse::ok(kFeed));
-    TConnectivity::setProbe([] { return true; });
-    FReports.clear();
   }
-  void cleanup() {
-    FForm.reset();
-    FSettings.reset();
-    FServer.reset();
-    FData.reset();
-    TConnectivity::setProbe({});
-  }
+  void cleanup() { tearDownBoard(); }
 
   void addingBuildsTheArchiveByteForByte() {
     startOnTheBoard();

@@ -5,8 +5,8 @@
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
+#include "support/BoardWindows.h"
 #include "support/FileBytes.h"
-#include "support/QuietWindows.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -59,18 +59,12 @@ QList<int> tags(const QMenu *menu) {
 
 } // namespace
 
-class TestSiteSelection : public QObject {
+class TestSiteSelection : public QObject, TBoardWindows {
   Q_OBJECT
-  std::unique_ptr<TTempDataFolder> FData;
-  std::unique_ptr<TTestHttpServer> FServer;
-  std::unique_ptr<TFormSetting> FSettings;
-  std::unique_ptr<TForm1> FForm;
-  QStringList FReports;
 
-  // The archive, then the given sites, as "vxs.ini" (Windows-1251, CR LF).
-  void writeCatalogue(const QList<TSite> &sites) {
-    QString text =
-        u"[item_0]\r\ntitle=Архив\r\n00_name=Архив сообщений\r\n00_url=vx_arhive.xml\r\n"_s;
+  // The archive, then the given sites.
+  void writeSites(const QList<TSite> &sites) {
+    QString text;
     for (int i = 0; i < sites.size(); ++i) {
       text += u"[item_%1]\r\ntitle=%2\r\n"_s.arg(i + 1).arg(sites.at(i).title);
       for (int j = 0; j < sites.at(i).feeds.size(); ++j) {
@@ -79,49 +73,27 @@ class TestSiteSelection : public QObject {
                                                                            FServer->url(feed.path));
       }
     }
-    put(FData->file(u"vxs.ini"_s), TCodepage::toCp1251(text));
+    writeCatalogue(text);
   }
   // Tabs: 0 the archive, 1 "Web" with one feed, 2 "Дизайн" with two.
   void startThreeSites() {
-    writeCatalogue(
+    writeSites(
         {{u"Web"_s, {{u"Jobs"_s, "/web/jobs.xml"}}},
          {u"Дизайн"_s, {{u"Logo"_s, "/design/logo.xml"}, {u"Banner"_s, "/design/banner.xml"}}}});
     createWindows();
   }
-  void createWindows() {
-    CreateQuietWindows(FSettings, FForm);
-    connect(FForm.get(), &TForm1::statusReported, this,
-            [this](int, const QString &, const QString &text) { FReports.append(text); });
-  }
-  int requestsFor(const QByteArray &path) const {
-    int count = 0;
-    for (const TTestRequest &request : FServer->requests())
-      count += request.path == path ? 1 : 0;
-    return count;
-  }
-  QString shownTitle() const { return FForm->ItemView->FViRSSTitle->text(); }
 
 private Q_SLOTS:
   void init() {
-    FData = std::make_unique<TTempDataFolder>();
-    FServer = std::make_unique<TTestHttpServer>();
-    QVERIFY(FServer->start());
+    setUpBoard();
     FServer->route("/web/jobs.xml", TTestResponse::ok(feedOf("jobs")));
     FServer->route("/design/logo.xml", TTestResponse::ok(feedOf("logo")));
     FServer->route("/design/banner.xml", TTestResponse::ok(feedOf("banner")));
-    TConnectivity::setProbe([] { return true; });
-    FReports.clear();
   }
-  void cleanup() {
-    FForm.reset();
-    FSettings.reset();
-    FServer.reset();
-    FData.reset();
-    TConnectivity::setProbe({});
-  }
+  void cleanup() { tearDownBoard(); }
 
   void archiveAlone() {
-    writeCatalogue({});
+    writeSites({});
     createWindows();
     FForm->N9Click();
     QCOMPARE(FForm->KivTabSet1->TabsList().captions(), QStringList{u"Архив"_s});
@@ -253,7 +225,7 @@ private Q_SLOTS:
   }
 
   void siteWithoutFeeds() {
-    writeCatalogue({{u"Empty"_s, {}}});
+    writeSites({{u"Empty"_s, {}}});
     createWindows();
     FForm->N9Click();
     FForm->KivTabSet1->setTabIndex(1);

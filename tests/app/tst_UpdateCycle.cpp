@@ -5,7 +5,7 @@
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
-#include "support/QuietWindows.h"
+#include "support/BoardWindows.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -36,55 +36,27 @@ QByteArray feedOf(const QStringList &titles) {
 
 } // namespace
 
-class TestUpdateCycle : public QObject {
+class TestUpdateCycle : public QObject, TBoardWindows {
   Q_OBJECT
-  std::unique_ptr<TTempDataFolder> FData;
-  std::unique_ptr<TTestHttpServer> FServer;
-  std::unique_ptr<TFormSetting> FSettings;
-  std::unique_ptr<TForm1> FForm;
-  QStringList FReports;
 
-  // "vxs.ini" with the archive and one site of two feeds on the test server.
-  void writeCatalogue(const QString &secondUrl) {
-    QFile file(FData->file(u"vxs.ini"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(TCodepage::toCp1251(
-        u"[item_0]\r\ntitle=Архив\r\n00_name=Архив сообщений\r\n00_url=vx_arhive.xml\r\n"
-        u"[item_1]\r\ntitle=Board\r\n10_name=Web\r\n10_url=%1\r\n11_name=Design\r\n11_url=%2\r\n"_s
-            .arg(FServer->url("/web/rss.xml"), secondUrl)));
+  // One site of two feeds on the test server.
+  QString boardSite(const QString &secondUrl) const {
+    return u"[item_1]\r\ntitle=Board\r\n10_name=Web\r\n10_url=%1\r\n11_name=Design\r\n"
+           u"11_url=%2\r\n"_s.arg(FServer->url("/web/rss.xml"), secondUrl);
   }
   void startWindow(const QString &secondUrl) {
-    writeCatalogue(secondUrl);
-    CreateQuietWindows(FSettings, FForm);
-    connect(FForm.get(), &TForm1::statusReported, this,
-            [this](int, const QString &, const QString &text) { FReports.append(text); });
+    writeCatalogue(boardSite(secondUrl));
+    createWindows();
     FForm->N9Click(); // the first show starts the cycle
   }
-  int requestsFor(const QByteArray &path) const {
-    int count = 0;
-    for (const TTestRequest &request : FServer->requests())
-      count += request.path == path ? 1 : 0;
-    return count;
-  }
-  QString shownTitle() const { return FForm->ItemView->FViRSSTitle->text(); }
 
 private Q_SLOTS:
   void init() {
-    FData = std::make_unique<TTempDataFolder>();
-    FServer = std::make_unique<TTestHttpServer>();
-    QVERIFY(FServer->start());
+    setUpBoard();
     FServer->route("/web/rss.xml", TTestResponse::ok(feedOf({u"alpha"_s, u"beta"_s, u"gamma"_s})));
     FServer->route("/design/design.xml", TTestResponse::ok(feedOf({u"logo"_s, u"banner"_s})));
-    TConnectivity::setProbe([] { return true; });
-    FReports.clear();
   }
-  void cleanup() {
-    FForm.reset();
-    FSettings.reset();
-    FServer.reset();
-    FData.reset();
-    TConnectivity::setProbe({});
-  }
+  void cleanup() { tearDownBoard(); }
 
   void tabsAndCategoriesComeFromTheCatalogue() {
     startWindow(FServer->url("/design/design.xml"));
@@ -170,12 +142,9 @@ private Q_SLOTS:
   }
 
   void siteWithoutFeedsHasNoCategories() {
-    writeCatalogue(FServer->url("/design/design.xml"));
-    QFile file(FData->file(u"vxs.ini"_s));
-    QVERIFY(file.open(QIODevice::Append));
-    file.write("[item_2]\r\ntitle=Empty\r\n");
-    file.close();
-    CreateQuietWindows(FSettings, FForm);
+    writeCatalogue(boardSite(FServer->url("/design/design.xml")) +
+                   u"[item_2]\r\ntitle=Empty\r\n"_s);
+    createWindows();
     FForm->N9Click();
     FForm->KivTabSet1->setTabIndex(2);
     QVERIFY(FForm->N3->isEmpty());
