@@ -25,8 +25,9 @@ QString asParsed(const QString &text) {
   return parsed;
 }
 
-bool readsBackAs(const QString &parsedText, const QString &value) {
-  return NormaliseText(parsedText) == value;
+// True when the value, written as it is, reads back unchanged.
+bool readsBackUnchanged(const QString &value) {
+  return NormaliseText(asParsed(value)) == value;
 }
 
 // The entity for a sign that both XML and normalisation read as markup.
@@ -137,7 +138,7 @@ QString WrapCData(const QString &text) {
 }
 
 QString ArchiveTextValue(const QString &value) {
-  if (!readsBackAs(asParsed(value), value))
+  if (!readsBackUnchanged(value))
     return escapedValue(value);
   // Normalising drops every "<" and ">", so a value that reads back holds
   // none; an address with a query string needs only XML's escape of "&".
@@ -146,7 +147,7 @@ QString ArchiveTextValue(const QString &value) {
 }
 
 QString ArchiveCDataValue(const QString &value) {
-  if (!value.contains(u"]]>"_s) && readsBackAs(asParsed(value), value))
+  if (!value.contains(u"]]>"_s) && readsBackUnchanged(value))
     return WrapCData(value);
   return escapedValue(value);
 }
