@@ -15,8 +15,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("FormSetting"));
   setWindowTitle(QStringLiteral("  Настройки"));
@@ -85,9 +83,7 @@ TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
 void TFormSetting::LoadSites() {
   QString error;
   const bool loaded = ::LoadSites(Sites, TDataFolder::file(QStringLiteral("vxs.ini")), &error);
-  // A freshly read catalogue starts from its first site, the archive.
-  CBSites->clear();
-  RefreshSiteList();
+  fillSiteList();
   if (loaded)
     return;
   // Shown without waiting: the program goes on with the catalogue it has.
@@ -97,12 +93,12 @@ void TFormSetting::LoadSites() {
   box->open();
 }
 
-void TFormSetting::RefreshSiteList() {
-  const int chosen = CBSites->currentIndex();
+// A freshly read catalogue starts from its first site, the archive.
+void TFormSetting::fillSiteList() {
   CBSites->clear();
   for (int i = 0; i < Sites.count(); ++i)
     CBSites->addItem(Sites.title(i), QVariant::fromValue(Sites.record(i)));
-  CBSites->setCurrentIndex(Sites.count() == 0 ? -1 : std::clamp(chosen, 0, Sites.count() - 1));
+  CBSites->setCurrentIndex(Sites.count() > 0 ? 0 : -1);
 }
 
 int TFormSetting::updateMinutes() const {

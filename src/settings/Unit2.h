@@ -30,10 +30,10 @@ public:
   // main window's tabs point at its records.
   TSiteCatalogue Sites;
   void LoadSites();
-  // Lists the catalogue's sites again, keeping the chosen one when it is
-  // still there and otherwise the nearest that is.
-  void RefreshSiteList();
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
+
+private:
+  void fillSiteList();
 };

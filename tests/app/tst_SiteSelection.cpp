@@ -104,40 +104,6 @@ private Q_SLOTS:
     QCOMPARE(FForm->Button3->text(), u"Удалить"_s);
   }
 
-  void settingsWindowListsTheTabsRecords() {
-    startThreeSites();
-    QCOMPARE(FSettings->CBSites->count(), 3);
-    QCOMPARE(FSettings->CBSites->currentIndex(), 0);
-    for (int i = 0; i < 3; ++i) {
-      QCOMPARE(FSettings->CBSites->itemText(i), FForm->KivTabSet1->TabsList().strings(i));
-      QCOMPARE(FSettings->CBSites->itemData(i).value<TRSSItemData *>(),
-               FForm->KivTabSet1->TabsList().objects(i).value<TRSSItemData *>());
-    }
-  }
-
-  void refreshKeepsAValidSite_data() {
-    QTest::addColumn<int>("chosen");
-    QTest::addColumn<int>("sitesLeft");
-    QTest::addColumn<int>("kept");
-    QTest::newRow("still there") << 1 << 3 << 1;
-    QTest::newRow("removed: the nearest") << 2 << 2 << 1;
-    QTest::newRow("none chosen: the first") << -1 << 3 << 0;
-    QTest::newRow("no sites") << 0 << 0 << -1;
-  }
-  void refreshKeepsAValidSite() {
-    QFETCH(int, chosen);
-    QFETCH(int, sitesLeft);
-    QFETCH(int, kept);
-    startThreeSites();
-    FForm.reset(); // its tabs point at the records removed below
-    FSettings->CBSites->setCurrentIndex(chosen);
-    while (FSettings->Sites.count() > sitesLeft)
-      FSettings->Sites.remove(FSettings->Sites.count() - 1);
-    FSettings->RefreshSiteList();
-    QCOMPARE(FSettings->CBSites->count(), sitesLeft);
-    QCOMPARE(FSettings->CBSites->currentIndex(), kept);
-  }
-
   // Every way of choosing site 2 has the same outcome.
   void choosingASite_data() {
     QTest::addColumn<QString>("way");
