@@ -2,7 +2,6 @@
 
 #include "feeds/FeedXml.h"
 #include "feeds/TextNormalisation.h"
-#include "platform/Codepage.h"
 
 #include <QFile>
 
@@ -47,7 +46,7 @@ TFeedContent contentOf(const TXmlDocument &document) {
 } // namespace
 
 QString TFeedItem::raw(Field field) const {
-  return TCodepage::inRepertoire(QString::fromUtf8(FUtf8[field]));
+  return TextFromDocument(FUtf8[field]);
 }
 
 QString TFeedItem::normalised(Field field) const {

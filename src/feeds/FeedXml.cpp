@@ -89,8 +89,12 @@ TXmlElement TXmlElement::child(const char *name) const {
   return TXmlElement();
 }
 
+QString TextFromDocument(const QByteArray &utf8) {
+  return TCodepage::inRepertoire(QString::fromUtf8(utf8));
+}
+
 QString TXmlElement::text() const {
-  return TCodepage::inRepertoire(QString::fromUtf8(utf8Text()));
+  return TextFromDocument(utf8Text());
 }
 
 QByteArray TXmlElement::utf8Text() const {

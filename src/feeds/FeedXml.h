@@ -33,6 +33,10 @@ private:
   _xmlNode *FNode;
 };
 
+// Text as the document holds it (UTF-8), brought into the Windows-1251
+// repertoire that every text of the reader is in.
+QString TextFromDocument(const QByteArray &utf8);
+
 class TXmlDocument;
 
 struct TXmlParseResult {
