@@ -3,6 +3,7 @@
 // and a 400 x 300 three-colour fill. Prints the median and 95th percentile.
 #include "Measure.h"
 #include "components/KivGraphicsUtils.h"
+#include "components/KivSiteTabsLook.h"
 #include "components/KivTabSet.h"
 
 #include <QApplication>
@@ -26,17 +27,7 @@ void report(const char *name, int runs, const std::function<void()> &step) {
 }
 
 void configureLikeSiteTabs(TKivTabSet &strip) {
-  strip.setTabsBorderWidth(0);
-  strip.setHotTrack(true);
-  strip.setMarkTabFocused(false);
-  strip.TabsSelectCustomize().setColorStart(KivSystemColor::BtnShadow);
-  strip.TabsNoSelectCustomize().setColorStart(KivSystemColor::Window);
-  strip.setBorderColor(KivSystemColor::BtnShadow);
-  strip.OnDrawTitle = [](TKivCustomTabSet *, const QRect &, bool, bool selected,
-                         TKivTitleFont &font, QString &, int, bool &) {
-    if (selected)
-      font.Color = QColor(0x80, 0x80, 0x00);
-  };
+  ApplySiteTabsLook(strip);
   for (int i = 0; i < 20; ++i)
     strip.TabsList().Add(QStringLiteral("Биржа %1").arg(i + 1));
   strip.setTabIndex(7);

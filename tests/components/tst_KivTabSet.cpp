@@ -1,4 +1,5 @@
 #include "components/KivGraphicsUtils.h"
+#include "components/KivSiteTabsLook.h"
 #include "components/KivTabSet.h"
 #include "components/KivTabSetScroller.h"
 
@@ -35,12 +36,7 @@ QPalette fixedPalette() {
 // A strip set up as the main window sets up its site tabs.
 void configureLikeSiteTabs(TKivTabSet &strip, const QStringList &captions) {
   strip.setPalette(fixedPalette());
-  strip.setTabsBorderWidth(0);
-  strip.setHotTrack(true);
-  strip.setMarkTabFocused(false);
-  strip.TabsSelectCustomize().setColorStart(KivSystemColor::BtnShadow);
-  strip.TabsNoSelectCustomize().setColorStart(KivSystemColor::Window);
-  strip.setBorderColor(KivSystemColor::BtnShadow);
+  ApplySiteTabsLook(strip);
   for (const QString &caption : captions)
     strip.TabsList().Add(caption);
 }
