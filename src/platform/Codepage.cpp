@@ -67,7 +67,12 @@ bool TCodepage::canEncode(QChar c) {
 QByteArray TCodepage::toCp1251(QStringView text) {
   QByteArray bytes;
   bytes.reserve(text.size());
-  for (const QChar c : text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    // A character beyond the first 65,536 (an emoji) takes two UTF-16 units
+    // but is one character without a code.
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+      ++i;
     const char code = codeOf(c);
     bytes.append(code != 0 || c.unicode() == 0 ? code : '?');
   }

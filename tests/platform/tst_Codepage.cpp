@@ -36,9 +36,10 @@ private Q_SLOTS:
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("ascii") << u"Vornix 1.0"_s << QByteArray("Vornix 1.0");
     QTest::newRow("cyrillic") << u"Архив ёЁ"_s << QByteArray("\xC0\xF0\xF5\xE8\xE2 \xB8\xA8");
-    QTest::newRow("no code") << u"a€b→c😀"_s
+    QTest::newRow("no code") << u"a€b→c😀d"_s
                              << QByteArray("a\x88"
-                                           "b?c??");
+                                           "b?c?d");
+    QTest::newRow("lone surrogates") << u"a\xD83D b\xDE00"_s << QByteArray("a? b?");
     QTest::newRow("cjk") << u"日本"_s << QByteArray("??");
     QTest::newRow("nbsp and numero") << u"\u00A0№"_s << QByteArray("\xA0\xB9");
     QTest::newRow("empty") << QString() << QByteArray();
