@@ -12,6 +12,8 @@ bool TShell::isOpenable(const QUrl &url) {
 }
 
 bool TShell::openUrl(const QString &address) {
-  const QUrl url(address.trimmed(), QUrl::StrictMode);
+  // Boards write links carelessly (a space, a "|", a lone "%"); a browser opens
+  // them all the same, so only the scheme decides what may be opened.
+  const QUrl url(address.trimmed(), QUrl::TolerantMode);
   return isOpenable(url) && QDesktopServices::openUrl(url);
 }
