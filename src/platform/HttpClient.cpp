@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -18,7 +19,11 @@ struct TCurlListDeleter {
   void operator()(curl_slist *list) const { curl_slist_free_all(list); }
 };
 using TCurlHandle = std::unique_ptr<CURL, TCurlDeleter>;
+struct TCurlMultiDeleter {
+  void operator()(CURLM *multi) const { curl_multi_cleanup(multi); }
+};
 using TCurlList = std::unique_ptr<curl_slist, TCurlListDeleter>;
+using TCurlMulti = std::unique_ptr<CURLM, TCurlMultiDeleter>;
 
 // curl_global_init must run once before the first handle; a function-local static runs
 // it exactly once even when two threads arrive together. It is never undone: the
@@ -100,6 +105,8 @@ CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &
   keep(curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects)));
   keep(curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.constData()));
   keep(curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers));
+  if (!options.caFile.isEmpty())
+    keep(curl_easy_setopt(handle, CURLOPT_CAINFO, options.caFile.constData()));
   // Signals would be the only way libcurl could time out name lookups, and they do
   // not mix with a GUI process.
   keep(curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L));
@@ -222,7 +229,78 @@ bool openTarget(QSaveFile &file, QString &error) {
 
 } // namespace
 
-THttpClient::THttpClient(THttpOptions options) : FOptions(std::move(options)) {}
+// What abort() needs to reach a transfer under way on another thread.
+struct THttpClient::TAbort {
+  std::mutex Mutex;
+  bool Aborted = false;
+  CURLM *Multi = nullptr; // the transfer under way, whose wait abort() wakes
+
+  bool aborted() {
+    const std::lock_guard lock(Mutex);
+    return Aborted;
+  }
+
+  void abort() {
+    const std::lock_guard lock(Mutex);
+    Aborted = true;
+    if (Multi)
+      curl_multi_wakeup(Multi);
+  }
+
+  // Runs the transfer to its end through a multi handle, whose wait for the
+  // server abort() can cut short: a silent server would otherwise hold an
+  // abort back until libcurl next looks at its progress.
+  CURLcode perform(CURL *handle) {
+    const TCurlMulti multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
+      return CURLE_OUT_OF_MEMORY;
+    CURLcode code = CURLE_ABORTED_BY_CALLBACK;
+    if (enter(multi.get())) {
+      code = drive(multi.get());
+      enter(nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), handle);
+    return code;
+  }
+
+private:
+  bool enter(CURLM *multi) {
+    const std::lock_guard lock(Mutex);
+    Multi = Aborted ? nullptr : multi;
+    return !Aborted;
+  }
+
+  CURLcode drive(CURLM *multi) {
+    while (!aborted()) {
+      int running = 0;
+      if (curl_multi_perform(multi, &running) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+      if (running == 0)
+        return finishedCode(multi);
+      if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    }
+    return CURLE_ABORTED_BY_CALLBACK;
+  }
+
+  static CURLcode finishedCode(CURLM *multi) {
+    int left = 0;
+    while (const CURLMsg *message = curl_multi_info_read(multi, &left)) {
+      if (message->msg == CURLMSG_DONE)
+        return message->data.result;
+    }
+    return CURLE_GOT_NOTHING;
+  }
+};
+
+THttpClient::THttpClient(THttpOptions options)
+    : FOptions(std::move(options)), FAbort(std::make_unique<TAbort>()) {}
+
+THttpClient::~THttpClient() = default;
+
+void THttpClient::abort() const {
+  FAbort->abort();
+}
 
 THttpResult THttpClient::download(const QString &url, const QString &fileName) const {
   if (const CURLcode code = curlGlobalInit(); code != CURLE_OK)
@@ -245,9 +323,11 @@ THttpResult THttpClient::download(const QString &url, const QString &fileName) c
   const QByteArray rawUrl = parsed.isValid() ? parsed.toEncoded() : url.toUtf8();
   CURLcode code = configure(handle.get(), FOptions, rawUrl, headers.get(), errorBuffer, &sink);
   if (code == CURLE_OK)
-    code = curl_easy_perform(handle.get());
+    code = FAbort->perform(handle.get());
 
   THttpResult result = resultOf(code, sink, errorBuffer);
+  if (FAbort->aborted())
+    result = failure(THttpOutcome::Aborted, QStringLiteral("Aborted"));
   if (!result.ok()) {
     file.cancelWriting();
   } else if (!file.commit()) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 // How a download ended. Anything but Ok leaves the target file untouched.
 enum class THttpOutcome {
   Ok,             // complete body with a 2xx status, now in the target file
@@ -11,6 +13,7 @@ enum class THttpOutcome {
   TransferBroken, // the connection broke off or stalled before the body ended
   TooLarge,       // the body exceeded THttpOptions::maxBytes
   WriteFailed,    // the target (or its temporary file) could not be written
+  Aborted,        // THttpClient::abort() ended it
 };
 
 struct THttpOptions {
@@ -22,6 +25,9 @@ struct THttpOptions {
   int lowSpeedSeconds = 30;
   qint64 maxBytes = 32LL * 1024 * 1024; // zero or less: no cap
   int maxRedirects = 5;
+  // The certificate authorities servers are verified against. The program itself never
+  // sets it; tests trust their own certificate authority through it.
+  QByteArray caFile = {}; // empty: the system's store
 };
 
 struct THttpResult {
@@ -37,9 +43,18 @@ struct THttpResult {
 class THttpClient {
 public:
   explicit THttpClient(THttpOptions options = {});
+  ~THttpClient();
+  THttpClient(const THttpClient &) = delete;
+  THttpClient &operator=(const THttpClient &) = delete;
+
   THttpResult download(const QString &url, const QString &fileName) const;
+  // Thread-safe: ends the download under way on another thread at once, and
+  // any later one before it starts, with THttpOutcome::Aborted.
+  void abort() const;
   const THttpOptions &options() const { return FOptions; }
 
 private:
+  struct TAbort;
   THttpOptions FOptions;
+  std::unique_ptr<TAbort> FAbort;
 };

@@ -3,10 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -17,7 +20,7 @@ Q_DECLARE_METATYPE(TTestResponse)
 
 char *toString(THttpOutcome outcome) {
   static constexpr const char *Names[] = {
-      "Ok", "ConnectFailed", "HttpError", "TransferBroken", "TooLarge", "WriteFailed"};
+      "Ok", "ConnectFailed", "HttpError", "TransferBroken", "TooLarge", "WriteFailed", "Aborted"};
   return qstrdup(Names[static_cast<int>(outcome)]);
 }
 
@@ -63,6 +66,10 @@ private Q_SLOTS:
   void redirects();
   void reportsUnwritableTarget_data();
   void reportsUnwritableTarget();
+  void verifiesServer_data();
+  void verifiesServer();
+  void abortEndsTransfer_data();
+  void abortEndsTransfer();
 
 private:
   QString target() const { return FFolder->filePath(u"feed.xml"_s); }
@@ -287,6 +294,93 @@ void THttpClientTest::reportsUnwritableTarget() {
   QVERIFY(!result.error.isEmpty());
   QCOMPARE(contents(target()), Previous);
   QCOMPARE(folderEntries(), (QStringList{u"feed.xml"_s, u"folder.xml"_s}));
+}
+
+void THttpClientTest::verifiesServer_data() {
+  QTest::addColumn<bool>("trusted");
+
+  QTest::newRow("system's store") << false;
+  QTest::newRow("own authority as caFile") << true;
+}
+
+void THttpClientTest::verifiesServer() {
+  QFETCH(bool, trusted);
+  const QTemporaryDir site;
+  QVERIFY(site.isValid());
+  const QString cert = site.filePath(u"cert.pem"_s), key = site.filePath(u"key.pem"_s);
+  // Made for this run alone, so no store on the machine can know it.
+  QProcess req;
+  req.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s,
+                           u"-days"_s, u"1"_s, u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s,
+                           u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, key, u"-out"_s, cert});
+  QVERIFY2(req.waitForFinished(30000) && req.exitCode() == 0, req.readAllStandardError());
+  const QByteArray body = patterned(100000);
+  QFile served(site.filePath(u"feed.xml"_s));
+  QVERIFY(served.open(QIODevice::WriteOnly) && served.write(body) == body.size());
+  served.close();
+
+  // openssl's own HTTPS file server, serving the folder it starts in.
+  QProcess server;
+  server.setWorkingDirectory(site.path());
+  server.start(u"openssl"_s, {u"s_server"_s, u"-WWW"_s, u"-accept"_s, u"127.0.0.1:0"_s, u"-cert"_s,
+                              cert, u"-key"_s, key});
+  const auto stop = qScopeGuard([&server] {
+    server.kill();
+    server.waitForFinished();
+  });
+  // Once it listens it names the port it was given: "ACCEPT 127.0.0.1:PORT".
+  QByteArray line;
+  while (!line.startsWith("ACCEPT ")) {
+    while (!server.canReadLine())
+      QVERIFY2(server.waitForReadyRead(10000), server.readAllStandardError());
+    line = server.readLine().trimmed();
+  }
+  const QString url = u"https://127.0.0.1:%1/feed.xml"_s.arg(
+      QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)));
+
+  THttpOptions options;
+  if (trusted)
+    options.caFile = QFile::encodeName(cert);
+  const THttpResult result = THttpClient(options).download(url, target());
+
+  QCOMPARE(result.outcome, trusted ? THttpOutcome::Ok : THttpOutcome::ConnectFailed);
+  QCOMPARE(contents(target()), trusted ? body : Previous);
+  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
+}
+
+void THttpClientTest::abortEndsTransfer_data() {
+  QTest::addColumn<TTestResponse>("response");
+  QTest::addColumn<bool>("beforeStart");
+  TTestResponse silent = TTestResponse::ok("<rss/>");
+  silent.delay = 60s;
+  TTestResponse stalled = TTestResponse::ok(patterned(10000));
+  stalled.stallAfter = 100;
+  QTest::newRow("before the start") << TTestResponse::ok("<rss/>") << true;
+  QTest::newRow("server silent") << silent << false;
+  QTest::newRow("body stalled") << stalled << false;
+}
+
+// From another thread, as the window aborts a refresh when it closes; without
+// the abort each row would wait out the server.
+void THttpClientTest::abortEndsTransfer() {
+  QFETCH(TTestResponse, response);
+  QFETCH(bool, beforeStart);
+  FServer.route("/feed", response);
+  const THttpClient client;
+  if (beforeStart)
+    client.abort();
+  std::thread aborter([&] {
+    while (!beforeStart && FServer.requests().isEmpty())
+      std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(100ms);
+    client.abort();
+  });
+  const THttpResult result = client.download(FServer.url("/feed"), target());
+  aborter.join();
+  QCOMPARE(result.outcome, THttpOutcome::Aborted);
+  QCOMPARE(FServer.requests().size(), beforeStart ? 0 : 1);
+  QCOMPARE(contents(target()), Previous);
+  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
 }
 
 QTEST_GUILESS_MAIN(THttpClientTest)
