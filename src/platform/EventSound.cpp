@@ -1,160 +1,372 @@
 #include "platform/EventSound.h"
 
+#include "platform/BusyWait.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <canberra.h>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
+#include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
-constexpr std::uint32_t NoSound = 0;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
-// How often a synchronous play looks whether its sound is still playing. The
-// pulse backend can let a sound finish inside ca_context_play_full() and then
-// never call the finish callback, so waiting for the callback alone could
-// hang; the poll catches that case.
-constexpr auto PollInterval = std::chrono::milliseconds(200);
-// After the backend says a sound is no longer playing, its callback may still
-// be on its way (it is called after the sound leaves the backend's list).
-constexpr auto LateCallbackGrace = std::chrono::milliseconds(100);
+constexpr std::uint32_t NoSound = 0;
+constexpr int Pending = 1; // no ca error code is positive
+
+// A synchronous sound may run this much longer than its file says: the sound
+// server reports the end late (a null sink, as in a headless session, up to
+// two seconds late).
+constexpr int GraceMs = 3000;
+// libcanberra starts a sound within milliseconds; a call still under way after
+// this long has hung in a sound server that stopped answering, and the sounds
+// after it fail at once instead of each waiting out its grace.
+constexpr milliseconds HungCallLimit{1500};
+// How long an asynchronous start is waited for.
+constexpr int StartLimitMs = 2000;
+// How often the worker looks whether a sound someone waits for still plays.
+// The pulse backend can let a sound finish inside ca_context_play_full() and
+// then never call the finish callback; twice not playing counts as the end.
+constexpr milliseconds PollInterval{200};
+
+struct TCommand {
+  enum TKind { Play, Cancel, Quit } kind = Quit;
+  std::uint32_t id = NoSound;
+  QByteArray path;
+};
+
+// The two answers a caller waits for: the sound started, the sound ended.
+struct TPlay {
+  int started = Pending;
+  int finished = Pending;
+};
+
+quint32 littleEndian(const QByteArray &bytes, qsizetype at) {
+  return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
 
 } // namespace
 
-struct TEventSound::TPrivate {
-  ca_context *Context = nullptr;
-  std::uint32_t LastId = NoSound;
-  std::uint32_t AsyncId = NoSound;
-
-  // Results of synchronous plays, filled in by the finish callback on
-  // libcanberra's thread. Only ids a caller is waiting for are entered.
+struct TEventSound::TShared {
   std::mutex Mutex;
-  std::condition_variable Finished;
-  std::map<std::uint32_t, int> Results;
+  std::condition_variable Changed;
+  std::deque<TCommand> Commands;
+  std::map<std::uint32_t, TPlay> Plays; // only the sounds a caller waits for
+  std::optional<Clock::time_point> CallSince;
+  bool Ended = false;
+  std::thread Worker;
 
-  static constexpr int Pending = 1; // no ca error code is positive
+  void post(TCommand command) {
+    {
+      const std::lock_guard lock(Mutex);
+      Commands.push_back(std::move(command));
+    }
+    Changed.notify_all();
+  }
 
-  TPrivate() {
-    if (ca_context_create(&Context) != CA_SUCCESS) {
-      Context = nullptr;
+  // The worker has quit, or hangs inside libcanberra.
+  bool unusable() {
+    const std::lock_guard lock(Mutex);
+    return Ended || (CallSince && Clock::now() - *CallSince > HungCallLimit);
+  }
+
+  void expect(std::uint32_t id) {
+    const std::lock_guard lock(Mutex);
+    Plays[id] = TPlay();
+  }
+
+  TPlay answer(std::uint32_t id) {
+    const std::lock_guard lock(Mutex);
+    const auto it = Plays.find(id);
+    return it == Plays.end() ? TPlay() : it->second;
+  }
+
+  void forget(std::uint32_t id) {
+    const std::lock_guard lock(Mutex);
+    Plays.erase(id);
+  }
+
+  // Called on libcanberra's own thread, or on the worker inside ca_* calls.
+  static void onFinished(ca_context *, std::uint32_t id, int errorCode, void *userdata) {
+    auto *self = static_cast<TShared *>(userdata);
+    {
+      const std::lock_guard lock(self->Mutex);
+      const auto it = self->Plays.find(id);
+      if (it == self->Plays.end())
+        return;
+      if (it->second.started == Pending)
+        it->second.started = CA_SUCCESS;
+      it->second.finished = errorCode;
+    }
+    TBusyWait::wake();
+  }
+};
+
+namespace {
+
+// The thread that makes every libcanberra call. It never holds the shared
+// mutex inside a ca_* call: the backend may run the finish callback there.
+class TSoundWorker {
+public:
+  explicit TSoundWorker(std::shared_ptr<TEventSound::TShared> shared)
+      : FShared(std::move(shared)) {}
+
+  void run() {
+    openContext();
+    while (const std::optional<TCommand> command = next()) {
+      if (command->kind == TCommand::Quit)
+        break;
+      execute(*command);
+    }
+    if (FContext)
+      call([&] { return ca_context_destroy(FContext); });
+    {
+      const std::lock_guard lock(FShared->Mutex);
+      FShared->Ended = true;
+    }
+    FShared->Changed.notify_all();
+  }
+
+private:
+  template <typename F> int call(F f) {
+    setCallSince(Clock::now());
+    const int result = f();
+    setCallSince(std::nullopt);
+    return result;
+  }
+
+  void setCallSince(std::optional<Clock::time_point> since) {
+    const std::lock_guard lock(FShared->Mutex);
+    FShared->CallSince = since;
+  }
+
+  void openContext() {
+    if (call([&] { return ca_context_create(&FContext); }) != CA_SUCCESS) {
+      FContext = nullptr;
       return;
     }
-    ca_context_change_props(Context, CA_PROP_APPLICATION_NAME, "Vornix", CA_PROP_APPLICATION_ID,
-                            "vornix", nullptr);
+    call([&] {
+      return ca_context_change_props(FContext, CA_PROP_APPLICATION_NAME, "Vornix",
+                                     CA_PROP_APPLICATION_ID, "vornix", nullptr);
+    });
   }
 
-  ~TPrivate() {
-    // Destroying the context stops libcanberra's thread and runs the
-    // callbacks of sounds still playing before it returns, so no callback
-    // can reach this object once its members go.
-    if (Context)
-      ca_context_destroy(Context);
-  }
-
-  std::uint32_t nextId() {
-    if (++LastId == NoSound)
-      ++LastId;
-    return LastId;
-  }
-
-  static void onFinished(ca_context *, std::uint32_t id, int errorCode, void *userdata) {
-    auto *self = static_cast<TPrivate *>(userdata);
-    {
-      std::lock_guard lock(self->Mutex);
-      auto it = self->Results.find(id);
-      if (it == self->Results.end())
-        return; // an asynchronous sound: nobody waits for it
-      it->second = errorCode;
+  // The next command; between commands, the poll of the sounds waited for.
+  std::optional<TCommand> next() {
+    for (;;) {
+      {
+        std::unique_lock lock(FShared->Mutex);
+        if (FShared->Changed.wait_for(lock, PollInterval,
+                                      [&] { return !FShared->Commands.empty(); })) {
+          TCommand command = std::move(FShared->Commands.front());
+          FShared->Commands.pop_front();
+          return command;
+        }
+      }
+      poll();
     }
-    self->Finished.notify_all();
   }
 
-  // ca_* calls must never be made with Mutex held: the backend may run the
-  // finish callback on the calling thread (cancel) while holding its own locks.
-  int play(std::uint32_t id, const QString &fileName) {
+  void execute(const TCommand &command) {
+    if (command.kind == TCommand::Cancel) {
+      if (FContext)
+        call([&] { return ca_context_cancel(FContext, command.id); });
+      return;
+    }
+    const int result = FContext ? call([&] { return play(command); }) : CA_ERROR_NOTAVAILABLE;
+    {
+      const std::lock_guard lock(FShared->Mutex);
+      const auto it = FShared->Plays.find(command.id);
+      if (it != FShared->Plays.end() && it->second.started == Pending) {
+        it->second.started = result;
+        if (result != CA_SUCCESS)
+          it->second.finished = result;
+      }
+    }
+    TBusyWait::wake();
+  }
+
+  int play(const TCommand &command) {
     ca_proplist *props = nullptr;
     if (ca_proplist_create(&props) != CA_SUCCESS)
       return CA_ERROR_OOM;
-    const QByteArray path = QFile::encodeName(QFileInfo(fileName).absoluteFilePath());
-    ca_proplist_sets(props, CA_PROP_MEDIA_FILENAME, path.constData());
+    ca_proplist_sets(props, CA_PROP_MEDIA_FILENAME, command.path.constData());
     ca_proplist_sets(props, CA_PROP_MEDIA_ROLE, "event");
     // The user may replace a sound file at any time; a cached copy in the
     // sound server would go on playing the old one.
     ca_proplist_sets(props, CA_PROP_CANBERRA_CACHE_CONTROL, "never");
-    const int result = ca_context_play_full(Context, id, props, &TPrivate::onFinished, this);
+    const int result = ca_context_play_full(FContext, command.id, props,
+                                            &TEventSound::TShared::onFinished, FShared.get());
     ca_proplist_destroy(props);
     return result;
   }
 
-  bool stillPlaying(std::uint32_t id) {
-    int playing = 0;
-    if (ca_context_playing(Context, id, &playing) != CA_SUCCESS)
-      return false;
-    return playing != 0;
-  }
-
-  int waitFor(std::uint32_t id) {
-    std::unique_lock lock(Mutex);
-    for (;;) {
-      if (Finished.wait_for(lock, PollInterval, [&] { return Results[id] != Pending; }))
-        break;
-      lock.unlock();
-      const bool playing = stillPlaying(id);
-      lock.lock();
-      if (!playing) {
-        // Either the callback is about to arrive, or the sound ended inside
-        // play_full (which then reported success) and none will come.
-        if (!Finished.wait_for(lock, LateCallbackGrace, [&] { return Results[id] != Pending; }))
-          Results[id] = CA_SUCCESS;
-        break;
+  void poll() {
+    std::vector<std::uint32_t> playing;
+    {
+      const std::lock_guard lock(FShared->Mutex);
+      for (const auto &[id, play] : FShared->Plays) {
+        if (play.started == CA_SUCCESS && play.finished == Pending)
+          playing.push_back(id);
       }
     }
-    const int result = Results[id];
-    Results.erase(id);
-    return result;
+    for (const std::uint32_t id : playing) {
+      int stillPlaying = 1;
+      call([&] { return ca_context_playing(FContext, id, &stillPlaying); });
+      if (stillPlaying != 0) {
+        FSilent.erase(id);
+      } else if (!FSilent.insert(id).second) {
+        markEnded(id);
+      }
+    }
   }
+
+  void markEnded(std::uint32_t id) {
+    FSilent.erase(id);
+    {
+      const std::lock_guard lock(FShared->Mutex);
+      const auto it = FShared->Plays.find(id);
+      if (it != FShared->Plays.end() && it->second.finished == Pending)
+        it->second.finished = CA_SUCCESS;
+    }
+    TBusyWait::wake();
+  }
+
+  std::shared_ptr<TEventSound::TShared> FShared;
+  ca_context *FContext = nullptr;
+  std::set<std::uint32_t> FSilent; // found not playing once
 };
 
-TEventSound::TEventSound() : d(std::make_unique<TPrivate>()) {}
+} // namespace
 
-TEventSound::~TEventSound() = default;
+TEventSound::TEventSound() : d(std::make_shared<TShared>()) {
+  try {
+    d->Worker = std::thread([shared = d] { TSoundWorker(shared).run(); });
+  } catch (const std::system_error &) {
+    d->Ended = true;
+  }
+}
 
-bool TEventSound::playSync(const QString &fileName) {
-  if (!d->Context || fileName.isEmpty() || !QFileInfo(fileName).isFile())
-    return false;
-  const std::uint32_t id = d->nextId();
+TEventSound::~TEventSound() {
   {
-    std::lock_guard lock(d->Mutex);
-    d->Results[id] = TPrivate::Pending;
+    const std::lock_guard lock(d->Mutex);
+    d->Commands.clear();
   }
-  if (d->play(id, fileName) != CA_SUCCESS) {
-    // A failed start never calls back, but drop the entry under the lock in
-    // case a backend does.
-    std::lock_guard lock(d->Mutex);
-    d->Results.erase(id);
+  d->post(TCommand());
+  std::unique_lock lock(d->Mutex);
+  const bool ended = d->Changed.wait_for(lock, milliseconds(GraceMs), [&] { return d->Ended; });
+  lock.unlock();
+  if (!d->Worker.joinable())
+    return;
+  // A worker hung in a stopped sound server is left behind; it owns its state.
+  if (ended)
+    d->Worker.join();
+  else
+    d->Worker.detach();
+}
+
+bool TEventSound::start(std::uint32_t id, const QString &fileName) {
+  if (fileName.isEmpty() || !QFileInfo(fileName).isFile() || d->unusable())
     return false;
-  }
-  return d->waitFor(id) == CA_SUCCESS;
+  d->expect(id);
+  TCommand command{TCommand::Play, id, QFile::encodeName(QFileInfo(fileName).absoluteFilePath())};
+  d->post(std::move(command));
+  return true;
+}
+
+void TEventSound::cancel(std::uint32_t id) {
+  d->post(TCommand{TCommand::Cancel, id, {}});
+}
+
+bool TEventSound::playSync(const QString &fileName, const std::function<bool()> &interrupted) {
+  if (FAsyncId != NoSound)
+    cancel(std::exchange(FAsyncId, NoSound));
+  if (++FLastId == NoSound)
+    ++FLastId;
+  const std::uint32_t id = FLastId;
+  if (!start(id, fileName))
+    return false;
+  const QDeadlineTimer deadline(std::max<qint64>(0, durationMs(fileName)) + GraceMs);
+  TPlay answer;
+  TBusyWait::until(
+      [&] {
+        answer = d->answer(id);
+        return answer.finished != Pending || (interrupted && interrupted());
+      },
+      deadline);
+  d->forget(id);
+  if (answer.finished == Pending)
+    cancel(id);
+  return answer.finished == CA_SUCCESS;
 }
 
 bool TEventSound::playAsync(const QString &fileName) {
-  if (!d->Context)
-    return false;
   // Like PlaySound, a new asynchronous sound cuts off the previous one, even
   // when the new one then fails to start.
-  if (d->AsyncId != NoSound) {
-    ca_context_cancel(d->Context, d->AsyncId);
-    d->AsyncId = NoSound;
-  }
-  if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+  if (FAsyncId != NoSound)
+    cancel(std::exchange(FAsyncId, NoSound));
+  if (++FLastId == NoSound)
+    ++FLastId;
+  const std::uint32_t id = FLastId;
+  if (!start(id, fileName))
     return false;
-  const std::uint32_t id = d->nextId();
-  if (d->play(id, fileName) != CA_SUCCESS)
+  TPlay answer;
+  TBusyWait::until(
+      [&] {
+        answer = d->answer(id);
+        return answer.started != Pending;
+      },
+      QDeadlineTimer(StartLimitMs));
+  d->forget(id);
+  if (answer.started == Pending)
+    cancel(id); // it must not start later, unasked
+  if (answer.started != CA_SUCCESS)
     return false;
-  d->AsyncId = id;
+  FAsyncId = id;
   return true;
+}
+
+qint64 TEventSound::durationMs(const QString &fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    return -1;
+  const QByteArray riff = file.read(12);
+  if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+    return -1;
+  quint32 bytesPerSecond = 0;
+  for (;;) {
+    const QByteArray chunk = file.read(8);
+    if (chunk.size() < 8)
+      return -1;
+    const quint32 size = littleEndian(chunk, 4);
+    if (chunk.startsWith("data")) {
+      if (bytesPerSecond == 0)
+        return -1;
+      // A header may promise more than the file holds; only what is there plays.
+      const qint64 present = std::min<qint64>(size, file.size() - file.pos());
+      return present * 1000 / bytesPerSecond;
+    }
+    const qint64 next = file.pos() + size + (size & 1);
+    if (chunk.startsWith("fmt ")) {
+      const QByteArray format = file.read(16);
+      if (format.size() < 16)
+        return -1;
+      bytesPerSecond = littleEndian(format, 8);
+    }
+    if (!file.seek(next))
+      return -1;
+  }
 }

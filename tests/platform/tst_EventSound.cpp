@@ -6,10 +6,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#include <csignal>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -65,6 +69,29 @@ QString sinkInputs(bool verbose = false) {
 int sinkInputCount() {
   const QString list = sinkInputs();
   return list.startsWith(u'<') ? -1 : int(list.count(u'\n'));
+}
+
+QByteArray littleEndian32(quint32 value) {
+  QByteArray bytes(4, '\0');
+  qToLittleEndian(value, bytes.data());
+  return bytes;
+}
+
+// Child mode: PULSE_SERVER points at a server of the parent's own, which this
+// stops halfway. A sound that cannot end, and the closing after it, must
+// still return.
+int runWithStoppedServer(pid_t server) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(u"tone.wav"_s);
+  auto sound = std::make_unique<TEventSound>();
+  if (!writeFile(path, silentWav(0.3)) || !sound->playSync(path))
+    return 1; // the server was not usable in the first place
+  ::kill(server, SIGSTOP);
+  const bool played = sound->playSync(path);
+  const bool started = sound->playAsync(path);
+  sound.reset();
+  ::kill(server, SIGCONT);
+  return !played && !started ? 0 : 2;
 }
 
 // Child mode, with PULSE_SERVER pointing at a socket that does not exist.
@@ -140,9 +167,13 @@ private Q_SLOTS:
     QTRY_COMPARE(sinkInputCount(), 1);
     const QString playing = sinkInputs(true);
     QVERIFY2(playing.contains(second) && !playing.contains(first), qPrintable(playing));
-    // A failed start still cuts off what was playing.
+    // A failed start still cuts off what was playing, and so does a
+    // synchronous sound.
     QVERIFY(!sound->playAsync(FDir.filePath(u"missing.wav"_s)));
     QTRY_COMPARE(sinkInputCount(), 0);
+    QVERIFY(sound->playAsync(first));
+    QVERIFY(sound->playSync(tone(u"blip.wav"_s, 0.05)));
+    QCOMPARE(sinkInputCount(), 0);
     // Destroying the player stops its sound.
     QVERIFY(sound->playAsync(first));
     QCOMPARE(sinkInputCount(), 1);
@@ -172,6 +203,54 @@ private Q_SLOTS:
     QCOMPARE(sinkInputCount(), 0);
   }
 
+  void durationComesFromTheHeader_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("ms");
+    const QByteArray half = silentWav(0.5);
+    QTest::newRow("canonical") << half << qint64(500);
+    // A list chunk of odd size, padded, between the format and the samples.
+    QTest::newRow("chunk before the samples")
+        << half.left(36) + "LIST" + littleEndian32(3) + QByteArray("abc\0", 4) + half.mid(36)
+        << qint64(500);
+    QTest::newRow("shorter than announced")
+        << wavHeader(Rate * 2) + QByteArray(Rate, '\0') << qint64(500);
+    QTest::newRow("no format") << half.left(12) + half.mid(36) << qint64(-1);
+    QTest::newRow("not a sound") << QByteArray("not a sound\r\n") << qint64(-1);
+  }
+  void durationComesFromTheHeader() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, ms);
+    const QString path = FDir.filePath(u"header.wav"_s);
+    QVERIFY(writeFile(path, bytes));
+    QCOMPARE(TEventSound::durationMs(path), ms);
+  }
+
+  // A server of its own, which the child stops: the one the other tests use
+  // must go on playing.
+  void stoppedSoundServerCannotHang() {
+    QTemporaryDir runtime;
+    const QString socket = runtime.filePath(u"native"_s);
+    QProcess server;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    // Off the session bus, where the shared server holds the sound server's name.
+    env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+    env.remove(u"DISPLAY"_s);
+    server.setProcessEnvironment(env);
+    server.start(u"pulseaudio"_s,
+                 {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--use-pid-file=no"_s,
+                  u"--load=module-native-protocol-unix socket=%1 auth-anonymous=1"_s.arg(socket),
+                  u"--load=module-null-sink sink_name=nullsink"_s});
+    const auto stop = qScopeGuard([&server] {
+      ::kill(pid_t(server.processId()), SIGCONT);
+      server.kill();
+      server.waitForFinished();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
+    QVERIFY(RunSelfAsChild(u"--stopped-server=%1"_s.arg(server.processId()), u"PULSE_SERVER"_s,
+                           u"unix:"_s + socket));
+  }
+
   void noSoundServerFails() {
     QVERIFY(RunSelfAsChild(u"--without-server"_s, u"PULSE_SERVER"_s,
                            u"unix:/nonexistent/vornix-no-pulse/native"_s));
@@ -182,6 +261,8 @@ int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   if (argc > 1 && qstrcmp(argv[1], "--without-server") == 0)
     return runWithoutServer();
+  if (argc > 1 && QByteArray(argv[1]).startsWith("--stopped-server="))
+    return runWithStoppedServer(pid_t(QByteArray(argv[1]).mid(17).toLongLong()));
   tst_EventSound test;
   QTEST_SET_MAIN_SOURCE_PATH
   return QTest::qExec(&test, argc, argv);
