@@ -50,6 +50,8 @@ bool TForm1::writeArchive(const QString &content) {
 }
 
 void TForm1::Button3Click() {
+  if (FDestroying)
+    return;
   if (KivTabSet1->TabIndex() != 0)
     addShownItemToArchive();
   else

@@ -1,5 +1,6 @@
 #include "app/DownloadRules.h"
 #include "app/Unit1.h"
+#include "platform/BusyWait.h"
 #include "platform/Connectivity.h"
 #include "platform/HttpClient.h"
 #include "settings/Unit2.h"
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcDownload, "vornix.download")
 
@@ -38,6 +41,21 @@ bool TForm1::IsConnected() {
   return TConnectivity::isConnected();
 }
 
+// The transfer runs on a worker thread while the window goes on painting;
+// closing the window cuts it off at once, the previous copy kept.
+THttpResult TForm1::transfer(const QString &address, const QString &fileName) {
+  auto client = std::make_shared<THttpClient>();
+  auto result = std::make_shared<THttpResult>();
+  const bool completed = TBusyWait::runAside(
+      [client, result, address, fileName] { *result = client->download(address, fileName); },
+      [this] { return FDestroying; }, [client] { client->abort(); });
+  if (completed)
+    return *result;
+  THttpResult aborted;
+  aborted.outcome = THttpOutcome::Aborted;
+  return aborted;
+}
+
 bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool report) {
   if (FDestroying)
     return true;
@@ -60,10 +78,10 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
   THttpResult result;
   {
     TBusyCursor busy;
-    // Let the window paint the message and the cursor before it blocks.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    result = THttpClient().download(address, fileName);
+    result = transfer(address, fileName);
   }
+  if (FDestroying)
+    return false; // closed meanwhile: the transfer was cut off, and nobody is left to tell
   // A record left naming an earlier address would vouch for the new content
   // under the wrong feed, so without a record of this one there must be none.
   if (result.ok() && !RecordSource(fileName, address)) {

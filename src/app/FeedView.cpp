@@ -50,6 +50,8 @@ bool TForm1::keywordFilterInForce() const {
 }
 
 void TForm1::LoadFeedHeader() {
+  if (FDestroying)
+    return;
   Button2->setEnabled(false);
   Button1->setEnabled(false);
   CBFastTransition->clear();
@@ -133,6 +135,8 @@ void TForm1::showItem(const TWalkItem &visible) {
 }
 
 void TForm1::ShowFeedItem(int position) {
+  if (FDestroying)
+    return;
   ItemCount = 0;
   int visibleItems = 0;
   int items = 0;
@@ -162,6 +166,8 @@ void TForm1::ShowFeedItem(int position) {
   XMLDocument1.deactivate();
   if (!parseFailed)
     reportShownItem(shown, items);
+  if (FDestroying)
+    return;
   ItemCount = visibleItems;
   updateNavigation();
 }

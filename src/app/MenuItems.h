@@ -14,3 +14,14 @@ inline QAction *AddTickableItem(QMenu *menu, const QString &caption, int tag, bo
   item->setChecked(ticked);
   return item;
 }
+
+// Empties a menu whose own items may be the ones being chosen right now: they
+// are taken out at once and deleted once the choice is over.
+inline void ClearMenuLater(QMenu *menu) {
+  const QList<QAction *> items = menu->actions();
+  for (QAction *item : items) {
+    menu->removeAction(item);
+    if (item->parent() == menu)
+      item->deleteLater();
+  }
+}

@@ -70,5 +70,8 @@ bool TForm1::PlayEventSound(int index) {
   const QString path = TDataFolder::file(u"sounds/" + QString::fromLatin1(entry.fileName));
   if (!QFileInfo::exists(path))
     return false;
-  return entry.asynchronous ? FEventSound->playAsync(path) : FEventSound->playSync(path);
+  if (entry.asynchronous)
+    return FEventSound->playAsync(path);
+  // A close request during the sound cuts it short.
+  return FEventSound->playSync(path, [this] { return FDestroying; });
 }

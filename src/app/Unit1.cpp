@@ -1,8 +1,11 @@
 #include "app/Unit1.h"
 
+#include "app/MenuItems.h"
 #include "app/ProgramSite.h"
+#include "app/StatusTips.h"
 #include "app/WindowStateStore.h"
 #include "components/KivGroupBox.h"
+#include "components/KivSiteTabsLook.h"
 #include "components/KivTabSet.h"
 #include "feeds/ArchiveTemplates.h"
 #include "feeds/RSSViewItem.h"
@@ -29,7 +32,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QTimer>
@@ -111,6 +113,11 @@ void TForm1::buildLayout() {
   StatusBar1Text->setAccessibleDescription(QStringLiteral("Строка состояния"));
   StatusBar1->addWidget(StatusBar1Text, 1);
   setStatusBar(StatusBar1);
+  connect(new TStatusTips(this), &TStatusTips::tip, this,
+          [this](const QObject *source, const QString &tip, bool toPopup) {
+            FStatusLine.hint(source, tip.isEmpty() ? tip : u' ' + tip, toPopup);
+            showStatusLine();
+          });
 
   auto *central = new QWidget(this);
   auto *row = new QHBoxLayout(central);
@@ -143,14 +150,7 @@ void TForm1::buildSiteTabs(QWidget *parent) {
   KivTabSet1 = named(new TKivTabSet(parent), "KivTabSet1");
   KivTabSet1->setAccessibleName(QStringLiteral("Сайты"));
   KivTabSet1->setMinimumWidth(480); // KivTabSet1CanResize
-  KivTabSet1->setTabsBorderWidth(0);
-  KivTabSet1->setHotTrack(true);
-  KivTabSet1->setMarkTabFocused(false);
-  KivTabSet1->TabsSelectCustomize().setColorStart(KivSystemColor::BtnShadow);
-  KivTabSet1->TabsSelectCustomize().setColorEnd(KivSystemColor::BtnFace);
-  KivTabSet1->TabsNoSelectCustomize().setColorStart(KivSystemColor::Window);
-  KivTabSet1->TabsNoSelectCustomize().setColorEnd(KivSystemColor::BtnFace);
-  KivTabSet1->setBorderColor(KivSystemColor::BtnShadow);
+  ApplySiteTabsLook(*KivTabSet1);
   KivTabSet1->TabsList().Add(QStringLiteral("Архив")); // selects it
   KivTabSet1->OnDrawTitle = [this](TKivCustomTabSet *sender, const QRect &rect, bool focused,
                                    bool selected, TKivTitleFont &font, QString &text, int flags,
@@ -162,8 +162,7 @@ void TForm1::buildSiteTabs(QWidget *parent) {
 
 void TForm1::KivTabSet1DrawTitle(TKivCustomTabSet *, const QRect &, bool, bool aSelected,
                                  TKivTitleFont &aFont, QString &, int, bool &) {
-  if (aSelected)
-    aFont.Color = QColor(0x80, 0x80, 0x00);
+  SiteTabsTitleFont(aSelected, aFont);
 }
 
 void TForm1::buildFeedArea() {
@@ -204,7 +203,6 @@ void TForm1::buildFilterBar() {
   EditFilter = named(new QLineEdit(Panel3), "EditFilter");
   setHint(EditFilter, QStringLiteral("Введите ключевые слова через пробел"));
   EditFilter->setAccessibleName(QStringLiteral("Ключевые слова"));
-  EditFilter->setClearButtonEnabled(true);
   ChBFiltered = named(new QCheckBox(QStringLiteral("Фильтр"), Panel3), "ChBFiltered");
   ChBFiltered->setEnabled(false);
   Button3 = named(new QPushButton(QStringLiteral("Удалить"), Panel3), "Button3");
@@ -407,7 +405,13 @@ void TForm1::FormCreate() {
 
 void TForm1::showEvent(QShowEvent *event) {
   QMainWindow::showEvent(event);
+  syncShowHideCaption();
   FormShow();
+}
+
+void TForm1::hideEvent(QHideEvent *event) {
+  QMainWindow::hideEvent(event);
+  syncShowHideCaption();
 }
 
 void TForm1::FormShow() {
@@ -535,19 +539,15 @@ void TForm1::applyWidthRule() {
   setMinimumWidth(zentaraPanelVisible() ? kMinWidthWithPanel : kMinWidthWithoutPanel);
 }
 
-bool TForm1::event(QEvent *event) {
-  if (event->type() == QEvent::StatusTip) {
-    setStatusLine(u' ' + static_cast<QStatusTipEvent *>(event)->tip());
-    return true;
-  }
-  return QMainWindow::event(event);
+void TForm1::setStatusLine(const QString &text) {
+  FStatusLine.report(text);
+  showStatusLine();
 }
 
-void TForm1::setStatusLine(const QString &text) {
-  FStatusText = text;
+void TForm1::showStatusLine() {
   // Messages join their parts with carriage returns; the one-line status bar
   // shows them as spaces.
-  QString shown = text;
+  QString shown = FStatusLine.text();
   shown.replace(u'\r', u' ').replace(u'\n', u' ');
   StatusBar1Text->setText(shown);
 }
@@ -577,7 +577,7 @@ void TForm1::ClearView() {
 
 void TForm1::ClearCategoryMenus() {
   N3->clear();
-  N5->clear();
+  ClearMenuLater(N5);
   N3->setEnabled(false);
   N5Action->setEnabled(false);
 }

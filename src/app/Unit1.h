@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/StatusLine.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
 #include "platform/Notifications.h"
@@ -25,6 +26,7 @@ class QTimer;
 class QToolButton;
 class TEventSound;
 struct TArchiveItem;
+struct THttpResult;
 class TFormSetting;
 class TKivCustomTabSet;
 class TKivGroupBox;
@@ -96,8 +98,8 @@ public:
   bool tabsRebuilding() const { return FTabsRebuilding; }
   void setTabsRebuilding(bool on) { FTabsRebuilding = on; }
   bool destroying() const { return FDestroying; }
-  // The status line as last written: one space and the text.
-  QString statusText() const { return FStatusText; }
+  // The status line as shown: one space and the text.
+  QString statusText() const { return FStatusLine.text(); }
   QString stateFileName() const { return FStateFileName; }
 
   // --- Shared operations ---
@@ -152,9 +154,9 @@ Q_SIGNALS:
   void eventSoundRequested(int index);
 
 protected:
-  bool event(QEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
   void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
   void changeEvent(QEvent *event) override;
   void moveEvent(QMoveEvent *event) override;
@@ -177,6 +179,7 @@ private:
   void applyWidthRule();
   static void setTimerActive(QTimer *timer, bool active);
   void setStatusLine(const QString &text);
+  void showStatusLine();
   bool balloonsOff() const;
   bool soundsOff() const;
   int updateMinutes() const;
@@ -193,7 +196,11 @@ private:
   void applyUpdateInterval();
   void buildCategoryMenu(int tab);
   void tickSelectedSite();
+  void syncTrayMenu();
+  void syncShowHideCaption();
+  void refreshSelectedFeed();
   void keepReadersPlace();
+  THttpResult transfer(const QString &address, const QString &fileName);
   QString archiveFileName() const;
   QString readArchive() const;
   TArchiveItem shownItem() const;
@@ -212,11 +219,13 @@ private:
   QTimer *FMinimiseToTrayTimer = nullptr;
   QHash<QTimer *, std::function<void()>> FTickHandlers;
   QString FStateFileName;
-  QString FStatusText;
+  TStatusLine FStatusLine;
   QString FBalloonTitle;
   QString FBalloonText;
   TBalloonIcon FBalloonIcon = TBalloonIcon::None;
   bool FStartingOrClosing = true;
   bool FTabsRebuilding = false;
   bool FDestroying = false;
+  bool FRefreshing = false;
+  bool FRefreshAgain = false; // asked for while a refresh was under way
 };

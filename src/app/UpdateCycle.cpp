@@ -5,6 +5,7 @@
 #include "components/KivTabSet.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
+#include "platform/BusyWait.h"
 #include "settings/RSSItemData.h"
 #include "settings/Unit2.h"
 
@@ -44,7 +45,7 @@ void TForm1::RebuildSiteTabs() {
   ClearView();
   ClearCategoryMenus();
   N17->clear();
-  N6->clear();
+  ClearMenuLater(N6);
   TKivTabsList &tabs = KivTabSet1->TabsList();
   tabs.Clear();
   const TSiteCatalogue *sites = FFormSetting ? &FFormSetting->Sites : nullptr;
@@ -66,6 +67,7 @@ void TForm1::RebuildSiteTabs() {
   FTabsRebuilding = false;
   N3->setEnabled(!N3->isEmpty());
   KivTabSet1Changed(KivTabSet1->TabIndex());
+  syncTrayMenu();
 }
 
 void TForm1::SiteMenuClick(QObject *sender) {
@@ -74,6 +76,7 @@ void TForm1::SiteMenuClick(QObject *sender) {
   // Choosing an item toggles its tick; choosing the site already on screen
   // changes nothing, and its tick must say so.
   tickSelectedSite();
+  syncTrayMenu();
 }
 
 void TForm1::tickSelectedSite() {
@@ -107,6 +110,7 @@ void TForm1::KivTabSet1Changed(int index) {
     N17->clear();
   N17->setEnabled(!N17->isEmpty());
   N3->setEnabled(!N3->isEmpty());
+  syncTrayMenu();
   CurrentItem = 0;
   if (KivTabSet1->TabIndex() > 0) {
     RestartTimer(Timer1, true);
@@ -119,6 +123,8 @@ void TForm1::KivTabSet1Changed(int index) {
 }
 
 void TForm1::UpdateSite(QObject *sender) {
+  if (FDestroying)
+    return;
   TimerHideBallonTimer();
   // A choice in either "Категория" menu lands on the same position in N3,
   // the menu the cycle reads.
@@ -128,6 +134,7 @@ void TForm1::UpdateSite(QObject *sender) {
     const QList<QAction *> categories = N3->actions();
     for (int i = 0; i < categories.size(); ++i)
       categories.at(i)->setChecked(i == position);
+    syncTrayMenu();
   }
   setStatusLine(QString());
   FeedTitleLabel->clear();
@@ -147,6 +154,25 @@ void TForm1::UpdateSite(QObject *sender) {
 void TForm1::Timer1Timer() {
   if (FDestroying || KivTabSet1->TabIndex() < 1)
     return;
+  // A refresh asked for while one is under way (a bus call answered while it
+  // waits) follows it instead of running inside it.
+  if (FRefreshing) {
+    FRefreshAgain = true;
+    return;
+  }
+  FRefreshing = true;
+  do {
+    FRefreshAgain = false;
+    refreshSelectedFeed();
+  } while (FRefreshAgain && !FDestroying);
+  FRefreshing = false;
+}
+
+// Every wait in here (the transfer, a sound) may end with the window closed:
+// after each one the refresh stops if it has.
+void TForm1::refreshSelectedFeed() {
+  if (KivTabSet1->TabIndex() < 1)
+    return;
   const int category = selectedFeedIndex();
   const TRSSItemData *site = selectedSite();
   const QString url = category < 0 || !site ? QString() : site->RSSURLs.value(category);
@@ -154,19 +180,28 @@ void TForm1::Timer1Timer() {
     return;
   const QString file = FeedFileName(KivTabSet1->TabIndex(), url);
   if (!DownloadFile(url, file, true)) {
+    if (FDestroying)
+      return;
     ReportStatus(2, kDocument, url + u"\rНет подключения к Internet.\rСписок пуст."_s);
     PlayEventSound(0);
     return;
   }
-  QCoreApplication::processEvents();
+  // Pending paints only: nothing the user does is handled until the refresh ends.
+  TBusyWait::pump();
+  if (FDestroying)
+    return;
   if (!QFile::exists(file)) {
     ReportStatus(1, kDocument, u"Список пуст."_s);
     PlayEventSound(9);
     return;
   }
   keepReadersPlace();
+  if (FDestroying)
+    return;
   FilterChanged = false;
   LoadFeedHeader();
+  if (FDestroying)
+    return;
   ShowFeedItem(CurrentItem);
 }
 

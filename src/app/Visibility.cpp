@@ -17,12 +17,19 @@ void TForm1::N9Click() {
     raise();
     activateWindow();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (FDestroying)
+      return;
     FMinimiseToTrayTimer->stop(); // a late echo of the minimised state is not a new request
     RefreshBalloon();
   } else {
     hide();
   }
+  syncShowHideCaption();
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
+}
+
+void TForm1::syncShowHideCaption() {
+  N9->setText(isVisible() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));
 }
 
 void TForm1::N4Click() {
@@ -59,12 +66,16 @@ void TForm1::TrayIcon1DblClick() {
   N9Click();
 }
 
-// The tray's "Сайт" and "Категория" are built afresh each time the menu opens,
-// as copies of the tab strip and of the main menu's "Категория".
 void TForm1::KivPopupMenu1Popup() {
-  N9->setText(isVisible() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));
+  syncShowHideCaption();
+  syncTrayMenu();
+}
 
-  N6->clear();
+// The tray's "Сайт" and "Категория" are copies of the tab strip and of the
+// main menu's "Категория", rebuilt on every change of either: some tray hosts
+// show the menu without announcing that it opens.
+void TForm1::syncTrayMenu() {
+  ClearMenuLater(N6);
   const TKivTabsList &tabs = KivTabSet1->TabsList();
   for (int i = 0; i < tabs.count(); ++i) {
     QAction *item = AddTickableItem(N6, tabs.strings(i), i, i == KivTabSet1->TabIndex());
@@ -72,7 +83,7 @@ void TForm1::KivPopupMenu1Popup() {
   }
   N6Action->setEnabled(!N6->isEmpty());
 
-  N5->clear();
+  ClearMenuLater(N5);
   const QList<QAction *> categories = N3->actions();
   for (const QAction *category : categories) {
     QAction *item =

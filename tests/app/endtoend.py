@@ -54,9 +54,11 @@ def rss(title, items):
             + "".join(map(item, items)) + "</channel></rss>").encode("utf-8")
 
 
-def start_server():
-    """Serves both feeds on a free port; the requested paths are recorded."""
+def start_server(stalled=()):
+    """Serves both feeds on a free port; the requested paths are recorded. A path
+    in stalled gets its headers and then silence until the server shuts down."""
     requests = []
+    shutting_down = threading.Event()
 
     class Feeds(http.server.BaseHTTPRequestHandler):
         def do_GET(self):
@@ -68,12 +70,23 @@ def start_server():
             self.send_header("Content-Type", "application/rss+xml; charset=utf-8")
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
+            if self.path in stalled:
+                self.wfile.flush()
+                shutting_down.wait()
+                return
             self.wfile.write(body)
 
         def log_message(self, *args):
             pass
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Feeds)
+    class Server(http.server.ThreadingHTTPServer):
+        daemon_threads = True
+
+        def shutdown(self):
+            shutting_down.set()
+            super().shutdown()
+
+    server = Server(("127.0.0.1", 0), Feeds)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server, requests
 
@@ -87,10 +100,18 @@ def write_catalogue(folder, port):
         f.write("".join(line + "\r\n" for line in lines).encode("cp1251"))
 
 
-def launch(vx, folder):
+def install(vx, folder):
     shutil.copy(vx, folder)
     shutil.copytree(os.path.join(os.path.dirname(vx), "sounds"), os.path.join(folder, "sounds"))
     shutil.copy(os.path.join(os.path.dirname(vx), "defaultvx.html"), folder)
+
+
+def launch(vx, folder):
+    install(vx, folder)
+    return start(folder)
+
+
+def start(folder):
     env = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                no_proxy="127.0.0.1")
     env.pop("QT_QPA_PLATFORM", None)  # the real desktop, not the offscreen stand-in

@@ -133,12 +133,11 @@ private Q_SLOTS:
     QCOMPARE(shownTitle(), u"logo"_s);
   }
 
+  // Without the menu announcing that it opens: some tray hosts never do.
   void trayMenusFollowTheWindow() {
     startThreeSites();
     FForm->N9Click();
     FForm->KivTabSet1->setTabIndex(2);
-    for (int opened = 0; opened < 2; ++opened) // a second opening replaces, never adds
-      Q_EMIT FForm->KivPopupMenu1->aboutToShow();
     QCOMPARE(captions(FForm->N6), FForm->KivTabSet1->TabsList().captions());
     QCOMPARE(tags(FForm->N6), (QList<int>{0, 1, 2}));
     QCOMPARE(ticks(FForm->N6), (QList<bool>{false, false, true}));
@@ -153,8 +152,11 @@ private Q_SLOTS:
     QCOMPARE(ticks(FForm->N3), (QList<bool>{false, true}));
     QCOMPARE(requestsFor("/design/banner.xml"), 1);
     QCOMPARE(shownTitle(), u"banner"_s);
-    FForm->KivPopupMenu1Popup();
     QCOMPARE(ticks(FForm->N5), (QList<bool>{false, true}));
+    for (int opened = 0; opened < 2; ++opened) // an opening replaces, never adds
+      Q_EMIT FForm->KivPopupMenu1->aboutToShow();
+    QCOMPARE(ticks(FForm->N5), (QList<bool>{false, true}));
+    QCOMPARE(ticks(FForm->N6), (QList<bool>{false, false, true}));
   }
 
   // A site already on screen stays as it is; a category already ticked is
