@@ -117,7 +117,8 @@ TInputHold *inputHold() {
   return hold;
 }
 
-// Marks the time the GUI thread spends waiting; the outermost one sorts input.
+// Marks the time the GUI thread spends waiting; the outermost wait takes the
+// input aside.
 class TWaitScope {
 public:
   TWaitScope() {

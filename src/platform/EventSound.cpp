@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <canberra.h>
 #include <chrono>
 #include <condition_variable>
@@ -126,11 +127,8 @@ public:
 
   void run() {
     openContext();
-    while (const std::optional<TCommand> command = next()) {
-      if (command->kind == TCommand::Quit)
-        break;
-      execute(*command);
-    }
+    for (TCommand command = next(); command.kind != TCommand::Quit; command = next())
+      execute(command);
     if (FContext)
       call([&] { return ca_context_destroy(FContext); });
     {
@@ -165,7 +163,7 @@ private:
   }
 
   // The next command; between commands, the poll of the sounds waited for.
-  std::optional<TCommand> next() {
+  TCommand next() {
     for (;;) {
       {
         std::unique_lock lock(FShared->Mutex);
@@ -223,6 +221,9 @@ private:
           playing.push_back(id);
       }
     }
+    std::erase_if(FSilent, [&playing](std::uint32_t id) {
+      return std::find(playing.begin(), playing.end(), id) == playing.end();
+    });
     for (const std::uint32_t id : playing) {
       int stillPlaying = 1;
       call([&] { return ca_context_playing(FContext, id, &stillPlaying); });
@@ -278,59 +279,64 @@ TEventSound::~TEventSound() {
     d->Worker.detach();
 }
 
-bool TEventSound::start(std::uint32_t id, const QString &fileName) {
+// Cuts off the asynchronous sound still playing, as any later sound does, and
+// hands this one to the worker; NoSound when it cannot be played.
+std::uint32_t TEventSound::start(const QString &fileName) {
+  if (FAsyncId != NoSound)
+    cancel(std::exchange(FAsyncId, NoSound));
   if (fileName.isEmpty() || !QFileInfo(fileName).isFile() || d->unusable())
-    return false;
-  d->expect(id);
-  TCommand command{TCommand::Play, id, QFile::encodeName(QFileInfo(fileName).absoluteFilePath())};
-  d->post(std::move(command));
-  return true;
+    return NoSound;
+  if (++FLastId == NoSound)
+    ++FLastId;
+  d->expect(FLastId);
+  d->post(
+      TCommand{TCommand::Play, FLastId, QFile::encodeName(QFileInfo(fileName).absoluteFilePath())});
+  return FLastId;
 }
 
 void TEventSound::cancel(std::uint32_t id) {
   d->post(TCommand{TCommand::Cancel, id, {}});
 }
 
-bool TEventSound::playSync(const QString &fileName, const std::function<bool()> &interrupted) {
-  if (FAsyncId != NoSound)
-    cancel(std::exchange(FAsyncId, NoSound));
-  if (++FLastId == NoSound)
-    ++FLastId;
-  const std::uint32_t id = FLastId;
-  if (!start(id, fileName))
-    return false;
-  const QDeadlineTimer deadline(std::max<qint64>(0, durationMs(fileName)) + GraceMs);
+namespace {
+
+// The worker's answer about a sound, once `answered` or `interrupted` holds or
+// the deadline has passed.
+TPlay awaitAnswer(TEventSound::TShared &shared, std::uint32_t id,
+                  const std::function<bool(const TPlay &)> &answered,
+                  const std::function<bool()> &interrupted, QDeadlineTimer deadline) {
   TPlay answer;
   TBusyWait::until(
       [&] {
-        answer = d->answer(id);
-        return answer.finished != Pending || (interrupted && interrupted());
+        answer = shared.answer(id);
+        return answered(answer) || (interrupted && interrupted());
       },
       deadline);
-  d->forget(id);
+  shared.forget(id);
+  return answer;
+}
+
+} // namespace
+
+bool TEventSound::playSync(const QString &fileName, const std::function<bool()> &interrupted) {
+  const std::uint32_t id = start(fileName);
+  if (id == NoSound)
+    return false;
+  const QDeadlineTimer deadline(std::max<qint64>(0, durationMs(fileName)) + GraceMs);
+  const TPlay answer = awaitAnswer(
+      *d, id, [](const TPlay &play) { return play.finished != Pending; }, interrupted, deadline);
   if (answer.finished == Pending)
     cancel(id);
   return answer.finished == CA_SUCCESS;
 }
 
 bool TEventSound::playAsync(const QString &fileName) {
-  // Like PlaySound, a new asynchronous sound cuts off the previous one, even
-  // when the new one then fails to start.
-  if (FAsyncId != NoSound)
-    cancel(std::exchange(FAsyncId, NoSound));
-  if (++FLastId == NoSound)
-    ++FLastId;
-  const std::uint32_t id = FLastId;
-  if (!start(id, fileName))
+  const std::uint32_t id = start(fileName);
+  if (id == NoSound)
     return false;
-  TPlay answer;
-  TBusyWait::until(
-      [&] {
-        answer = d->answer(id);
-        return answer.started != Pending;
-      },
+  const TPlay answer = awaitAnswer(
+      *d, id, [](const TPlay &play) { return play.started != Pending; }, {},
       QDeadlineTimer(StartLimitMs));
-  d->forget(id);
   if (answer.started == Pending)
     cancel(id); // it must not start later, unasked
   if (answer.started != CA_SUCCESS)

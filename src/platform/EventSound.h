@@ -36,7 +36,7 @@ public:
   struct TShared;
 
 private:
-  bool start(std::uint32_t id, const QString &fileName);
+  std::uint32_t start(const QString &fileName);
   void cancel(std::uint32_t id);
 
   std::shared_ptr<TShared> d;

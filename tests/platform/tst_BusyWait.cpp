@@ -6,11 +6,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
-#include <thread>
-
-using namespace std::chrono_literals;
-
 namespace {
 
 // Counts the paints a widget gets.
@@ -63,29 +58,6 @@ private Q_SLOTS:
     QCOMPARE(clicks, 0);
     QVERIFY(!TBusyWait::active());
     QTRY_COMPARE(clicks, 1);
-  }
-
-  void stopAbortsWorkAside_data() {
-    QTest::addColumn<bool>("stopped");
-    QTest::newRow("runs to its end") << false;
-    QTest::newRow("stopped") << true;
-  }
-  void stopAbortsWorkAside() {
-    QFETCH(bool, stopped);
-    auto aborted = std::make_shared<std::atomic<bool>>(false);
-    auto ended = std::make_shared<std::atomic<bool>>(false);
-    QElapsedTimer clock;
-    clock.start();
-    const bool ran = TBusyWait::runAside(
-        [aborted, ended, stopped] {
-          while (stopped && !*aborted)
-            std::this_thread::sleep_for(1ms);
-          *ended = true;
-        },
-        [&clock] { return clock.elapsed() > 50; }, [aborted] { *aborted = true; });
-    QCOMPARE(ran, !stopped);
-    QCOMPARE(aborted->load(), stopped);
-    QVERIFY(ended->load());
   }
 };
 
