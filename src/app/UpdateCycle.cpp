@@ -10,7 +10,6 @@
 #include "settings/Unit2.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -168,8 +167,8 @@ void TForm1::Timer1Timer() {
   FRefreshing = false;
 }
 
-// Every wait in here (the transfer, a sound) may end with the window closed:
-// after each one the refresh stops if it has.
+// Every wait in here (the transfer, a sound) may end with the window closed;
+// the refresh stops after any that did.
 void TForm1::refreshSelectedFeed() {
   if (KivTabSet1->TabIndex() < 1)
     return;
