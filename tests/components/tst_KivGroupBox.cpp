@@ -1,14 +1,15 @@
 #include "components/KivGroupBox.h"
 
 #include <QAccessible>
-#include <QImage>
 #include <QTest>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
-// Property names and values to set on the box.
 using Properties = QList<std::pair<const char *, QVariant>>;
-Q_DECLARE_METATYPE(Properties)
+using Check = std::function<void()>;
+Q_DECLARE_METATYPE(Check)
 
 namespace {
 const QColor Parent(0x10, 0x60, 0x10), Own(0xC8, 0xC8, 0xC8), Shadow(0x50, 0x50, 0x50),
@@ -18,25 +19,20 @@ const QString Caption = u" Сайт "_s;
 // A box on a differently coloured window, in colours that cannot be mixed up
 // and an unsmoothed font, so that glyphs use exact colours.
 struct Scene {
-  Scene() {
+  QWidget window;
+  TKivGroupBox *box = new TKivGroupBox(&window);
+
+  explicit Scene(const Properties &properties) {
     window.setPalette(QPalette(Parent, Parent));
-    QPalette pal;
-    pal.setColor(QPalette::Window, Own);
-    pal.setColor(QPalette::WindowText, Text);
-    pal.setColor(QPalette::Dark, Shadow);
-    pal.setColor(QPalette::Light, Light);
-    box->setPalette(pal);
+    box->setPalette(QPalette(Text, Own, Light, Shadow, Own, Text, Light, Own, Own));
     QFont f;
     f.setPixelSize(14);
     f.setStyleStrategy(QFont::NoAntialias);
     box->setFont(f);
     box->setColorSimpleFrame(Simple);
     box->setGeometry(0, 0, 200, 60);
-  }
-  // Sets the box's properties by name; false when one does not take.
-  bool set(const Properties &properties) {
-    return std::all_of(properties.begin(), properties.end(),
-                       [this](const auto &p) { return box->setProperty(p.first, p.second); });
+    for (const auto &[name, value] : properties)
+      QVERIFY(box->setProperty(name, value));
   }
   QImage render(int dpr = 1) const {
     QImage image(box->size() * dpr, QImage::Format_RGB32);
@@ -44,54 +40,23 @@ struct Scene {
     box->render(&image);
     return image;
   }
-
-  QWidget window;
-  TKivGroupBox *box = new TKivGroupBox(&window);
 };
-} // namespace
 
-class TestKivGroupBox : public QObject {
-  Q_OBJECT
-
-private Q_SLOTS:
-  // Layouts place the controls in the contents rectangle.
-  void clientArea_data() {
-    QTest::addColumn<Properties>("properties");
-    QTest::addColumn<int>("inset");
-    QTest::newRow("caption, etched") << Properties{{"Caption", Caption}} << 2;
-    QTest::newRow("caption, plain") << Properties{{"Caption", Caption}, {"Ctl3D", false}} << 1;
-    QTest::newRow("no caption, etched") << Properties{} << 2;
-  }
-  void clientArea() {
-    QFETCH(Properties, properties);
-    QFETCH(int, inset);
-    Scene scene;
-    QVERIFY(scene.set(properties));
-    const int captionLine = scene.box->Caption().isEmpty() ? 0 : scene.box->fontMetrics().height();
+// Layouts place the controls inside the frame's lines and below the caption.
+Check clientArea(const Properties &properties, int inset) {
+  return [=] {
+    Scene scene(properties);
+    const int caption = scene.box->Caption().isEmpty() ? 0 : scene.box->fontMetrics().height();
     QCOMPARE(scene.box->contentsRect(),
-             scene.box->rect().adjusted(inset, inset + captionLine, -inset, -inset));
-  }
+             scene.box->rect().adjusted(inset, inset + caption, -inset, -inset));
+  };
+}
 
-  // Negative coordinates count from the right or bottom edge. At a device pixel
-  // ratio of 2 the whole 2 x 2 block must have the colour.
-  void framePixels_data() {
-    QTest::addColumn<Properties>("properties");
-    QTest::addColumn<QPoint>("at");
-    QTest::addColumn<QColor>("color");
-    const Properties square{{"Radius", 0}};
-    QTest::newRow("square corner") << square << QPoint(0, 0) << Shadow;
-    QTest::newRow("square far corner") << square << QPoint(-1, -1) << Light;
-    QTest::newRow("rounded corner") << Properties{} << QPoint(0, 0) << Parent;
-    QTest::newRow("left inner line") << Properties{} << QPoint(1, 30) << Light;
-    QTest::newRow("plain far corner")
-        << Properties{{"Radius", 0}, {"Ctl3D", false}} << QPoint(-1, -1) << Simple;
-  }
-  void framePixels() {
-    QFETCH(Properties, properties);
-    QFETCH(QPoint, at);
-    QFETCH(QColor, color);
-    Scene scene;
-    QVERIFY(scene.set(properties));
+// Negative coordinates count from the right or bottom edge. At a device pixel
+// ratio of 2 the whole 2 x 2 block must have the colour.
+Check pixel(const Properties &properties, QPoint at, QColor color) {
+  return [=] {
+    Scene scene(properties);
     const int x = at.x() < 0 ? scene.box->width() + at.x() : at.x();
     const int y = at.y() < 0 ? scene.box->height() + at.y() : at.y();
     for (int dpr : {1, 2}) {
@@ -99,29 +64,15 @@ private Q_SLOTS:
       for (int d = 0; d < dpr * dpr; ++d)
         QCOMPARE(image.pixelColor(x * dpr + d % dpr, y * dpr + d / dpr), color);
     }
-  }
+  };
+}
 
-  // The caption's background cuts the frame's top line `gap` pixels from the
-  // left edge, or from the right one when negative, or centred when 0. Enabled,
-  // the caption is in the text colour; disabled, embossed in light and shadow.
-  void caption_data() {
-    QTest::addColumn<Properties>("properties");
-    QTest::addColumn<int>("gap");
-    const int right = Qt::AlignRight, centre = Qt::AlignHCenter, rightToLeft = Qt::RightToLeft;
-    QTest::newRow("left") << Properties{} << 12;
-    QTest::newRow("left, radius 0") << Properties{{"Radius", 0}} << 8;
-    QTest::newRow("right") << Properties{{"Alignment", right}} << -12;
-    QTest::newRow("centre") << Properties{{"Alignment", centre}} << 0;
-    QTest::newRow("right to left, centre")
-        << Properties{{"Alignment", centre}, {"layoutDirection", rightToLeft}} << -12;
-    QTest::newRow("disabled") << Properties{{"enabled", false}} << 12;
-  }
-  void caption() {
-    QFETCH(Properties, properties);
-    QFETCH(int, gap);
-    Scene scene;
-    properties.append({"Caption", Caption});
-    QVERIFY(scene.set(properties));
+// The caption's background cuts the frame's top line `gap` pixels from the
+// left edge, or from the right one when negative, or centred when 0. Enabled,
+// the caption is in the text colour; disabled, embossed in light and shadow.
+Check caption(Properties properties, int gap) {
+  return [=] {
+    Scene scene(properties + Properties{{"Caption", Caption}});
     const QImage image = scene.render();
     const int width = scene.box->width(), lineHeight = scene.box->fontMetrics().height();
     int first = -1, end = -1;
@@ -144,12 +95,44 @@ private Q_SLOTS:
     QCOMPARE(colors.contains(Text.rgb()), enabled);
     QCOMPARE(colors.contains(Light.rgb()), !enabled);
     QCOMPARE(colors.contains(Shadow.rgb()), !enabled);
+  };
+}
+} // namespace
+
+class TestKivGroupBox : public QObject {
+  Q_OBJECT
+
+private Q_SLOTS:
+  void cases_data() {
+    QTest::addColumn<Check>("check");
+    const Properties none, square{{"Radius", 0}};
+    QTest::newRow("area: caption, etched") << clientArea({{"Caption", Caption}}, 2);
+    QTest::newRow("area: caption, plain")
+        << clientArea({{"Caption", Caption}, {"Ctl3D", false}}, 1);
+    QTest::newRow("area: no caption, etched") << clientArea(none, 2);
+    QTest::newRow("square corner") << pixel(square, {0, 0}, Shadow);
+    QTest::newRow("square far corner") << pixel(square, {-1, -1}, Light);
+    QTest::newRow("rounded corner") << pixel(none, {0, 0}, Parent);
+    QTest::newRow("left inner line") << pixel(none, {1, 30}, Light);
+    QTest::newRow("plain far corner") << pixel({{"Radius", 0}, {"Ctl3D", false}}, {-1, -1}, Simple);
+    const int right = Qt::AlignRight, centre = Qt::AlignHCenter, rightToLeft = Qt::RightToLeft;
+    QTest::newRow("caption left") << caption(none, 12);
+    QTest::newRow("caption left, radius 0") << caption(square, 8);
+    QTest::newRow("caption right") << caption({{"Alignment", right}}, -12);
+    QTest::newRow("caption centred") << caption({{"Alignment", centre}}, 0);
+    QTest::newRow("caption centred, right to left")
+        << caption({{"Alignment", centre}, {"layoutDirection", rightToLeft}}, -12);
+    QTest::newRow("caption disabled") << caption({{"enabled", false}}, 12);
+  }
+  void cases() {
+    QFETCH(Check, check);
+    check();
   }
 
   // Only the box's own Enabled is handed on: re-enabling the window leaves a
   // control disabled on its own disabled, re-enabling the box enables it.
   void enablingReachesEveryControl() {
-    Scene scene;
+    Scene scene({});
     QWidget plain(scene.box), alone(scene.box);
     alone.setEnabled(false);
     scene.window.setEnabled(false);
@@ -162,13 +145,12 @@ private Q_SLOTS:
     QVERIFY(plain.isEnabled() && alone.isEnabled());
   }
 
+  // Named by the caption without its padding, unless given a name of its own.
   void accessibleGroupIsNamedByCaption() {
-    Scene scene;
-    scene.box->setCaption(Caption);
+    Scene scene({{"Caption", Caption}});
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(scene.box);
-    QVERIFY(face);
-    QCOMPARE(face->role(), QAccessible::Grouping);
-    QCOMPARE(face->text(QAccessible::Name), u"Сайт"_s); // without the padding
+    QVERIFY(face && face->role() == QAccessible::Grouping);
+    QCOMPARE(face->text(QAccessible::Name), u"Сайт"_s);
     scene.box->setAccessibleName(u"Реклама"_s);
     QCOMPARE(face->text(QAccessible::Name), u"Реклама"_s);
   }

@@ -1,14 +1,11 @@
 #include "platform/EventSound.h"
 #include "support/ChildRun.h"
+#include "support/FileBytes.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,20 +18,21 @@ namespace {
 
 constexpr int Rate = 44100;
 constexpr int HeaderSize = 44;
+const QString Sounds = QStringLiteral(VORNIX_SOURCE_DIR "/resources/sounds/");
+
+QByteArray littleEndian(quint32 value, int bytes) {
+  QByteArray out;
+  for (int i = 0; i < bytes; ++i)
+    out += char(value >> (8 * i));
+  return out;
+}
 
 // The canonical header of a 16-bit mono PCM WAV file with that much sample data.
 QByteArray wavHeader(quint32 dataBytes) {
-  QByteArray header;
-  QDataStream out(&header, QIODevice::WriteOnly);
-  out.setByteOrder(QDataStream::LittleEndian);
-  out.writeRawData("RIFF", 4);
-  out << quint32(36 + dataBytes);
-  out.writeRawData("WAVEfmt ", 8);
-  out << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2) << quint16(2)
-      << quint16(16);
-  out.writeRawData("data", 4);
-  out << dataBytes;
-  return header;
+  return "RIFF" + littleEndian(36 + dataBytes, 4) + "WAVEfmt " + littleEndian(16, 4) +
+         littleEndian(1, 2) + littleEndian(1, 2) + littleEndian(Rate, 4) +
+         littleEndian(Rate * 2, 4) + littleEndian(2, 2) + littleEndian(16, 2) + "data" +
+         littleEndian(dataBytes, 4);
 }
 
 QByteArray silentWav(double seconds) {
@@ -44,16 +42,6 @@ QByteArray silentWav(double seconds) {
 
 qint64 durationMs(const QByteArray &wav) {
   return (wav.size() - HeaderSize) * 1000 / (Rate * 2);
-}
-
-QByteArray readAll(const QString &path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QString sinkInputs(bool verbose = false) {
@@ -70,29 +58,26 @@ int sinkInputCount() {
   return list.startsWith(u'<') ? -1 : int(list.count(u'\n'));
 }
 
-// Child mode: PULSE_SERVER points at a server of the parent's own, which this
-// stops halfway. A sound that cannot end, and the closing after it, must
+// Child scenario: PULSE_SERVER points at a server of the parent's own, which
+// this stops halfway. A sound that cannot end, and the closing after it, must
 // still return.
-int runWithStoppedServer(pid_t server) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(u"tone.wav"_s);
+int playWithStoppedServer(const QByteArray &serverPid) {
+  const QString path = Sounds + u"update.wav"_s;
   auto sound = std::make_unique<TEventSound>();
-  if (!writeFile(path, silentWav(0.3)) || !sound->playSync(path))
+  if (!sound->playSync(path))
     return 1; // the server was not usable in the first place
-  ::kill(server, SIGSTOP);
-  const bool played = sound->playSync(path);
-  const bool started = sound->playAsync(path);
+  ::kill(pid_t(serverPid.toLongLong()), SIGSTOP);
+  const bool played = sound->playSync(path), started = sound->playAsync(path);
   sound.reset();
-  ::kill(server, SIGCONT);
+  ::kill(pid_t(serverPid.toLongLong()), SIGCONT);
   return !played && !started ? 0 : 2;
 }
 
-// Child mode, with PULSE_SERVER pointing at a socket that does not exist.
-int runWithoutServer() {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(u"tone.wav"_s);
+// Child scenario, with PULSE_SERVER pointing at a socket that does not exist.
+int playWithoutServer(const QByteArray &) {
   TEventSound sound;
-  return writeFile(path, silentWav(0.3)) && !sound.playSync(path) && !sound.playAsync(path) ? 0 : 1;
+  const QString path = Sounds + u"update.wav"_s;
+  return !sound.playSync(path) && !sound.playAsync(path) ? 0 : 1;
 }
 
 } // namespace
@@ -104,15 +89,14 @@ class tst_EventSound : public QObject {
 
   QTemporaryDir FDir;
   QString tone(const QString &name, double seconds) {
-    const QString path = FDir.filePath(name);
-    return writeFile(path, silentWav(seconds)) ? path : QString();
+    put(FDir.filePath(name), silentWav(seconds));
+    return FDir.filePath(name);
   }
 
 private Q_SLOTS:
   void initTestCase() {
     QVERIFY2(!qEnvironmentVariableIsEmpty("PULSE_SERVER") && sinkInputCount() == 0,
              "no idle PulseAudio server: run under scripts/with-desktop");
-    QVERIFY(FDir.isValid());
   }
 
   void eventSoundsAreShortWavs_data() {
@@ -123,36 +107,14 @@ private Q_SLOTS:
   }
   void eventSoundsAreShortWavs() {
     QFETCH(QString, name);
-    const QByteArray wav =
-        readAll(QStringLiteral(VORNIX_SOURCE_DIR "/resources/sounds/") + name + u".wav"_s);
-    QVERIFY(wav.size() > HeaderSize);
+    const QByteArray wav = contentOf(Sounds + name + u".wav"_s);
     QCOMPARE(wav.left(HeaderSize), wavHeader(quint32(wav.size() - HeaderSize)));
     QVERIFY2(durationMs(wav) >= 150 && durationMs(wav) <= 800,
              qPrintable(u"%1 ms"_s.arg(durationMs(wav))));
   }
 
-  void playSyncReturnsAfterTheSound_data() {
-    QTest::addColumn<QString>("path");
-    // Over before the server has confirmed the start.
-    QTest::newRow("10 ms tone") << tone(u"short.wav"_s, 0.01);
-    QTest::newRow("event sound") << QStringLiteral(VORNIX_SOURCE_DIR
-                                                   "/resources/sounds/update.wav");
-  }
-  void playSyncReturnsAfterTheSound() {
-    QFETCH(QString, path);
-    const qint64 expected = durationMs(readAll(path));
-    QVERIFY(expected >= 0);
-    TEventSound sound;
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY(sound.playSync(path));
-    QVERIFY2(timer.elapsed() >= expected, qPrintable(u"after %1 ms"_s.arg(timer.elapsed())));
-    QCOMPARE(sinkInputCount(), 0);
-  }
-
   void playAsyncCutsOffThePrevious() {
     const QString first = tone(u"first.wav"_s, 4), second = tone(u"second.wav"_s, 4);
-    QVERIFY(!first.isEmpty() && !second.isEmpty());
     auto sound = std::make_unique<TEventSound>();
     QVERIFY(sound->playAsync(first));
     QCOMPARE(sinkInputCount(), 1); // returned while still sounding
@@ -174,47 +136,44 @@ private Q_SLOTS:
     QTRY_COMPARE_WITH_TIMEOUT(sinkInputCount(), 0, 3000);
   }
 
-  void badFileFails_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes"); // null: nothing is written
-
-    QTest::newRow("missing") << u"missing.wav"_s << QByteArray();
-    QTest::newRow("folder") << u"."_s << QByteArray();
-    QTest::newRow("empty") << u"empty.wav"_s << QByteArray("");
-    QTest::newRow("text") << u"text.wav"_s << QByteArray("not a sound\r\n");
-    QTest::newRow("header only") << u"header.wav"_s << wavHeader(Rate).left(20);
-  }
-  void badFileFails() {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    const QString path = FDir.filePath(name);
-    if (!bytes.isNull())
-      QVERIFY(writeFile(path, bytes));
-    TEventSound sound;
-    QVERIFY(!sound.playSync(path));
-    QVERIFY(!sound.playAsync(path));
-    QCOMPARE(sinkInputCount(), 0);
-  }
-
-  void durationComesFromTheHeader_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<qint64>("ms");
-    const QByteArray half = silentWav(0.5);
-    QTest::newRow("canonical") << half << qint64(500);
+  // A sound played synchronously returns once over, and no sooner than its
+  // header says; a file that is no sound fails at once.
+  void playSyncKeepsToTheHeader_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<qint64>("ms"); // negative: not a sound
+    QTest::addColumn<bool>("play"); // false: only the header is read
+    const auto row = [this](const char *name, const QByteArray &bytes, qint64 ms, bool play) {
+      put(FDir.filePath(QString::fromLatin1(name)), bytes);
+      QTest::newRow(name) << FDir.filePath(QString::fromLatin1(name)) << ms << play;
+    };
+    const QByteArray half = silentWav(0.5), update = contentOf(Sounds + u"update.wav"_s);
+    row("10 ms, over before the server has confirmed the start", silentWav(0.01), 10, true);
+    row("event sound", update, durationMs(update), true);
     // A list chunk of odd size, padded, between the format and the samples.
-    QTest::newRow("chunk before the samples")
-        << half.left(36) + QByteArray("LIST\3\0\0\0abc\0", 12) + half.mid(36) << qint64(500);
-    QTest::newRow("shorter than announced")
-        << wavHeader(Rate * 2) + QByteArray(Rate, '\0') << qint64(500);
-    QTest::newRow("no format") << half.left(12) + half.mid(36) << qint64(-1);
-    QTest::newRow("not a sound") << QByteArray("not a sound\r\n") << qint64(-1);
+    row("chunk before the samples",
+        half.left(36) + QByteArray("LIST\3\0\0\0abc\0", 12) + half.mid(36), 500, false);
+    row("shorter than announced", wavHeader(Rate * 2) + QByteArray(Rate, '\0'), 500, false);
+    row("no format", half.left(12) + half.mid(36), -1, true);
+    row("empty", "", -1, true);
+    row("text", "not a sound\r\n", -1, true);
+    row("header only", wavHeader(Rate).left(20), -1, true);
+    QTest::newRow("missing") << FDir.filePath(u"missing.wav"_s) << qint64(-1) << true;
+    QTest::newRow("folder") << FDir.path() << qint64(-1) << true;
   }
-  void durationComesFromTheHeader() {
-    QFETCH(QByteArray, bytes);
+  void playSyncKeepsToTheHeader() {
+    QFETCH(QString, path);
     QFETCH(qint64, ms);
-    const QString path = FDir.filePath(u"header.wav"_s);
-    QVERIFY(writeFile(path, bytes));
+    QFETCH(bool, play);
     QCOMPARE(TEventSound::durationMs(path), ms);
+    if (!play)
+      return;
+    TEventSound sound;
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(sound.playSync(path), ms >= 0);
+    QVERIFY2(timer.elapsed() >= ms, qPrintable(u"after %1 ms"_s.arg(timer.elapsed())));
+    QVERIFY(ms >= 0 || !sound.playAsync(path));
+    QCOMPARE(sinkInputCount(), 0);
   }
 
   // A server of its own, which the child stops: the one the other tests use
@@ -233,14 +192,12 @@ private Q_SLOTS:
                  {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--use-pid-file=no"_s,
                   u"--load=module-native-protocol-unix socket=%1 auth-anonymous=1"_s.arg(socket),
                   u"--load=module-null-sink sink_name=nullsink"_s});
-    const auto stop = qScopeGuard([&server] {
-      ::kill(pid_t(server.processId()), SIGCONT);
-      server.kill();
-      server.waitForFinished();
-    });
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
-    QVERIFY(RunSelfAsChild(u"--stopped-server=%1"_s.arg(server.processId()), u"PULSE_SERVER"_s,
-                           u"unix:"_s + socket));
+    const bool ended = RunSelfAsChild(u"--stopped-server=%1"_s.arg(server.processId()),
+                                      u"PULSE_SERVER"_s, u"unix:"_s + socket);
+    server.kill();
+    server.waitForFinished();
+    QVERIFY(ended);
   }
 
   void noSoundServerFails() {
@@ -249,15 +206,7 @@ private Q_SLOTS:
   }
 };
 
-int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
-  if (argc > 1 && qstrcmp(argv[1], "--without-server") == 0)
-    return runWithoutServer();
-  if (argc > 1 && QByteArray(argv[1]).startsWith("--stopped-server="))
-    return runWithStoppedServer(pid_t(QByteArray(argv[1]).mid(17).toLongLong()));
-  tst_EventSound test;
-  QTEST_SET_MAIN_SOURCE_PATH
-  return QTest::qExec(&test, argc, argv);
-}
-
+TEST_MAIN_WITH_CHILDREN(QCoreApplication, tst_EventSound,
+                        {{"--stopped-server", playWithStoppedServer},
+                         {"--without-server", playWithoutServer}})
 #include "tst_EventSound.moc"

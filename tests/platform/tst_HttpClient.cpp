@@ -1,10 +1,9 @@
 #include "platform/HttpClient.h"
+#include "support/FileBytes.h"
 #include "support/TestHttpServer.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,10 +12,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
-
-Q_DECLARE_METATYPE(THttpOutcome)
-Q_DECLARE_METATYPE(THttpOptions)
-Q_DECLARE_METATYPE(TTestResponse)
 
 char *toString(THttpOutcome outcome) {
   static constexpr const char *Names[] = {
@@ -35,11 +30,8 @@ QByteArray patterned(qsizetype size) {
     bytes[i] = static_cast<char>((i * 7 + i / 251) % 256);
   return bytes;
 }
-
-QByteArray contents(const QString &fileName) {
-  QFile file(fileName);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+// What /moved and the HTTPS server serve.
+const QByteArray Elsewhere = patterned(100000);
 
 TTestResponse ok(const QByteArray &body, TTestFraming framing = TTestFraming::ContentLength) {
   TTestResponse response = TTestResponse::ok(body);
@@ -47,335 +39,194 @@ TTestResponse ok(const QByteArray &body, TTestFraming framing = TTestFraming::Co
   return response;
 }
 
+struct TCase {
+  TTestResponse response; // the answer to /feed
+  THttpOutcome expected = THttpOutcome::Ok;
+  THttpOptions options = {};
+  QString url = u"/feed"_s; // a path on the test server, or the whole address
+  QByteArray saved = {};    // the target's bytes afterwards; null: the body, or Previous
+  int requests = -1;        // how many the server must have seen; negative: not counted
+  QString target = u"feed.xml"_s;
+  bool abort = false;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(TCase)
 
 class THttpClientTest : public QObject {
   Q_OBJECT
-
-private Q_SLOTS:
-  void initTestCase();
-  void init();
-
-  void writesBody_data();
-  void writesBody();
-  void sendsRequestHeaders();
-  void createsMissingFolder();
-  void failureKeepsPrevious_data();
-  void failureKeepsPrevious();
-  void redirects_data();
-  void redirects();
-  void reportsUnwritableTarget_data();
-  void reportsUnwritableTarget();
-  void verifiesServer_data();
-  void verifiesServer();
-  void abortEndsTransfer_data();
-  void abortEndsTransfer();
-
-private:
-  QString target() const { return FFolder->filePath(u"feed.xml"_s); }
-  QStringList folderEntries() const {
-    return QDir(FFolder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-  }
-  bool writePrevious() const {
-    QFile file(target());
-    return file.open(QIODevice::WriteOnly) && file.write(Previous) == Previous.size();
-  }
-
   TTestHttpServer FServer;
   std::unique_ptr<QTemporaryDir> FFolder;
   quint16 FClosedPort = 0;
+  QTemporaryDir FSite;
+  QProcess FHttps; // openssl's own HTTPS file server, serving FSite
+  QString FHttpsUrl;
+
+private Q_SLOTS:
+  void initTestCase() {
+    qputenv("no_proxy", "*");
+    qputenv("NO_PROXY", "*");
+    QVERIFY(FServer.start());
+    TTestHttpServer closed; // its port refuses connections once it has stopped
+    QVERIFY(closed.start());
+    FClosedPort = closed.port();
+
+    // A certificate made for this run alone, so no store on the machine can know it.
+    const QString cert = FSite.filePath(u"cert.pem"_s), key = FSite.filePath(u"key.pem"_s);
+    QProcess req;
+    req.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s,
+                             u"-days"_s, u"1"_s, u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s,
+                             u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, key, u"-out"_s, cert});
+    QVERIFY2(req.waitForFinished(30000) && req.exitCode() == 0, req.readAllStandardError());
+    put(FSite.filePath(u"feed.xml"_s), Elsewhere);
+    FHttps.setWorkingDirectory(FSite.path());
+    FHttps.start(u"openssl"_s, {u"s_server"_s, u"-WWW"_s, u"-accept"_s, u"127.0.0.1:0"_s,
+                                u"-cert"_s, cert, u"-key"_s, key});
+    // Once it listens it names its port: "ACCEPT 127.0.0.1:PORT".
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (said += FHttps.readAllStandardOutput()).endsWith('\n') && said.contains("ACCEPT"), 10000);
+    FHttpsUrl = u"https://127.0.0.1:%1/feed.xml"_s.arg(
+        QString::fromLatin1(said.trimmed().split(':').last()));
+  }
+
+  void cleanupTestCase() {
+    FHttps.kill();
+    FHttps.waitForFinished();
+  }
+
+  void init() {
+    FServer.reset();
+    FFolder = std::make_unique<QTemporaryDir>();
+    QVERIFY(FFolder->isValid() && QDir(FFolder->path()).mkdir(u"folder.xml"_s));
+    put(FFolder->filePath(u"feed.xml"_s), Previous);
+  }
+
+  void download_data() {
+    QTest::addColumn<TCase>("c");
+    using enum THttpOutcome;
+    const QByteArray big = patterned(1 << 20);
+    QTest::newRow("empty") << TCase{ok({})};
+    const THttpOptions atCap{.maxBytes = big.size()}, overCap{.maxBytes = big.size() - 1};
+    QTest::newRow("length, at the cap") << TCase{ok(big), Ok, atCap};
+    QTest::newRow("until close, at the cap") << TCase{ok(big, TTestFraming::UntilClose), Ok, atCap};
+    QTest::newRow("chunked") << TCase{ok(big, TTestFraming::Chunked)};
+    QTest::newRow("missing folders")
+        << TCase{.response = ok("<rss/>"), .target = u"folder.xml/a/b/feed.xml"_s};
+
+    // Anything but Ok leaves the previous copy, and nothing beside it.
+    QTest::newRow("refused") << TCase{
+        {}, ConnectFailed, {}, u"http://127.0.0.1:%1/feed"_s.arg(FClosedPort)};
+    QTest::newRow("empty URL") << TCase{{}, ConnectFailed, {}, QString()};
+    QTest::newRow("file:") << TCase{{}, ConnectFailed, {}, u"file:///etc/passwd"_s};
+    QTest::newRow("404") << TCase{TTestResponse::error(404, "gone"), HttpError};
+    QTest::newRow("500") << TCase{TTestResponse::error(500), HttpError};
+    QTest::newRow("301 without Location") << TCase{TTestResponse::error(301), HttpError};
+    // The status decides, not the size of the error page.
+    QTest::newRow("404 announcing more than the cap")
+        << TCase{TTestResponse::error(404, patterned(5000)), HttpError, {.maxBytes = 1000}};
+
+    TTestResponse hangUp, half = ok(patterned(10000)),
+                          halfChunked = ok(patterned(10000), TTestFraming::Chunked),
+                          silent = ok("<rss/>"), stalled = ok(patterned(10000));
+    hangUp.hangUp = true;
+    half.breakAfter = halfChunked.breakAfter = 5000;
+    silent.delay = 60s;
+    stalled.stallAfter = 100;
+    QTest::newRow("length, cut off") << TCase{half, TransferBroken};
+    QTest::newRow("chunked, cut off") << TCase{halfChunked, TransferBroken};
+    QTest::newRow("closed without an answer") << TCase{hangUp, TransferBroken};
+    // libcurl averages the speed over seconds; a limit well above the trickle trips soon.
+    const THttpOptions impatient{.lowSpeedBytes = 1000, .lowSpeedSeconds = 1};
+    QTest::newRow("silent before answering") << TCase{silent, TransferBroken, impatient};
+    QTest::newRow("stalls in the body") << TCase{stalled, TransferBroken, impatient};
+    // Without the abort, from another thread as the window's closing does, each would
+    // wait out the server.
+    QTest::newRow("aborted while silent")
+        << TCase{.response = silent, .expected = Aborted, .abort = true};
+    QTest::newRow("aborted in a stall")
+        << TCase{.response = stalled, .expected = Aborted, .abort = true};
+
+    QTest::newRow("length, one byte over the cap") << TCase{ok(big), TooLarge, overCap};
+    QTest::newRow("until close, one byte over the cap")
+        << TCase{ok(big, TTestFraming::UntilClose), TooLarge, overCap};
+    // Arrives in many pieces, so the cap is crossed part-way through the stream.
+    QTest::newRow("chunked, far over the cap")
+        << TCase{ok(big, TTestFraming::Chunked), TooLarge, {.maxBytes = 100000}};
+    QTest::newRow("folder is a file") << TCase{
+        ok("<rss/>"), WriteFailed, {}, u"/feed"_s, "<missing>", -1, u"feed.xml/feed.xml"_s};
+    QTest::newRow("target is a folder")
+        << TCase{ok("<rss/>"), WriteFailed, {}, u"/feed"_s, "<missing>", -1, u"folder.xml"_s};
+
+    // /hop/2 redirects to /hop/1, /hop/1 to /moved and /loop to itself.
+    const auto redirect = [](const char *name, const QByteArray &location, THttpOutcome expected,
+                             int requests, int maxRedirects = 5, int status = 302) {
+      const TTestResponse answer = TTestResponse::redirect(location, status);
+      const THttpOptions options{.maxRedirects = maxRedirects};
+      const QByteArray saved = expected == Ok ? Elsewhere : QByteArray();
+      QTest::newRow(name) << TCase{answer, expected, options, u"/feed"_s, saved, requests};
+    };
+    redirect("301, path", "/moved", Ok, 2, 5, 301);
+    redirect("302, relative", "moved", Ok, 2);
+    redirect("308, absolute", FServer.url("/moved").toLatin1(), Ok, 2, 5, 308);
+    redirect("2 of 2", "/hop/1", Ok, 3, 2);
+    redirect("3 of 2", "/hop/2", HttpError, 3, 2);
+    redirect("loop", "/loop", HttpError, 6);
+    redirect("to file:", "file:///etc/passwd", ConnectFailed, 1);
+
+    QTest::newRow("HTTPS, system's store") << TCase{{}, ConnectFailed, {}, FHttpsUrl};
+    QTest::newRow("HTTPS, own authority as caFile") << TCase{
+        {}, Ok, {.caFile = QFile::encodeName(FSite.filePath(u"cert.pem"_s))}, FHttpsUrl, Elsewhere};
+  }
+
+  void download() {
+    QFETCH(TCase, c);
+    FServer.route("/feed", c.response);
+    TTestResponse hop1 = TTestResponse::redirect("/moved");
+    // The request after it must not carry the cookie it sets.
+    hop1.headers.append({QByteArray("Set-Cookie"), QByteArray("session=1234; Path=/")});
+    FServer.route("/hop/1", hop1);
+    FServer.route("/hop/2", TTestResponse::redirect("/hop/1"));
+    FServer.route("/loop", TTestResponse::redirect("/loop"));
+    FServer.route("/moved", TTestResponse::ok(Elsewhere));
+    const QString url = c.url.startsWith(u'/') ? FServer.url(c.url.toLatin1()) : c.url;
+    const THttpClient client(c.options);
+    std::jthread aborter;
+    if (c.abort)
+      aborter = std::jthread([&] {
+        while (FServer.requests().isEmpty())
+          std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(100ms);
+        client.abort();
+      });
+    const THttpResult result = client.download(url, FFolder->filePath(c.target));
+    QCOMPARE(result.outcome, c.expected);
+    QCOMPARE(result.error.isEmpty(), c.expected == THttpOutcome::Ok);
+    if (c.expected == THttpOutcome::Ok)
+      QCOMPARE(result.httpStatus, 200L);
+    if (c.expected == THttpOutcome::HttpError)
+      QCOMPARE(result.httpStatus, long(c.response.status));
+    if (c.expected == THttpOutcome::ConnectFailed && FServer.requests().isEmpty())
+      QCOMPARE(result.httpStatus, 0L);
+    const QByteArray saved = !c.saved.isNull()                ? c.saved
+                             : c.expected == THttpOutcome::Ok ? c.response.body
+                                                              : Previous;
+    QCOMPARE(contentOf(FFolder->filePath(c.target)), saved);
+    QCOMPARE(contentOf(FFolder->filePath(u"feed.xml"_s)),
+             c.target == u"feed.xml"_s ? saved : Previous);
+    // No temporary file left behind.
+    QCOMPARE(
+        QDir(FFolder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{u"feed.xml"_s, u"folder.xml"_s}));
+    if (c.requests >= 0)
+      QCOMPARE(FServer.requests().size(), c.requests);
+    for (const TTestRequest &r : FServer.requests())
+      QCOMPARE((QByteArrayList{r.method, r.header("User-Agent"), r.header("Accept"),
+                               r.header("Pragma"), r.header("Cache-Control"), r.header("Cookie")}),
+               (QByteArrayList{"GET", "Vornix", "*/*", "no-cache", "no-cache", {}}));
+  }
 };
-
-void THttpClientTest::initTestCase() {
-  qputenv("no_proxy", "*");
-  qputenv("NO_PROXY", "*");
-  QVERIFY(FServer.start());
-
-  TTestHttpServer closed; // its port refuses connections once it has stopped
-  QVERIFY(closed.start());
-  FClosedPort = closed.port();
-}
-
-void THttpClientTest::init() {
-  FServer.reset();
-  FFolder = std::make_unique<QTemporaryDir>();
-  QVERIFY(FFolder->isValid());
-  QVERIFY(writePrevious());
-}
-
-void THttpClientTest::writesBody_data() {
-  QTest::addColumn<TTestResponse>("response");
-  QTest::addColumn<qint64>("maxBytes");
-
-  const QByteArray big = patterned(1 << 20);
-  const qint64 cap = THttpOptions().maxBytes;
-  QTest::newRow("empty") << ok({}) << cap;
-  QTest::newRow("length") << ok(big) << cap;
-  QTest::newRow("chunked") << ok(big, TTestFraming::Chunked) << cap;
-  QTest::newRow("until close") << ok(big, TTestFraming::UntilClose) << cap;
-  QTest::newRow("length, at the cap") << ok(patterned(4096)) << qint64(4096);
-  QTest::newRow("until close, at the cap")
-      << ok(patterned(4096), TTestFraming::UntilClose) << qint64(4096);
-}
-
-void THttpClientTest::writesBody() {
-  QFETCH(TTestResponse, response);
-  QFETCH(qint64, maxBytes);
-  FServer.route("/feed", response);
-
-  const THttpResult result =
-      THttpClient({.maxBytes = maxBytes}).download(FServer.url("/feed"), target());
-
-  QCOMPARE(result.outcome, THttpOutcome::Ok);
-  QCOMPARE(result.httpStatus, 200L);
-  QCOMPARE(contents(target()), response.body);
-  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
-}
-
-void THttpClientTest::sendsRequestHeaders() {
-  // The second request must not carry the cookie the first answer set.
-  TTestResponse login = TTestResponse::redirect("/feed");
-  login.headers.append({QByteArray("Set-Cookie"), QByteArray("session=1234; Path=/")});
-  FServer.route("/login", login);
-  FServer.route("/feed", TTestResponse::ok("<rss/>"));
-
-  QVERIFY(THttpClient().download(FServer.url("/login"), target()).ok());
-
-  const QList<TTestRequest> requests = FServer.requests();
-  QCOMPARE(requests.size(), 2);
-  for (const TTestRequest &request : requests) {
-    QCOMPARE(request.method, QByteArray("GET"));
-    QCOMPARE(request.header("User-Agent"), QByteArray("Vornix"));
-    QCOMPARE(request.header("Accept"), QByteArray("*/*"));
-    QCOMPARE(request.header("Pragma"), QByteArray("no-cache"));
-    QCOMPARE(request.header("Cache-Control"), QByteArray("no-cache"));
-    QVERIFY(!request.hasHeader("Cookie"));
-  }
-}
-
-void THttpClientTest::createsMissingFolder() {
-  const QString nested = FFolder->filePath(u"feeds/jobs/feed.xml"_s);
-  FServer.route("/feed", TTestResponse::ok("<rss/>"));
-
-  QCOMPARE(THttpClient().download(FServer.url("/feed"), nested).outcome, THttpOutcome::Ok);
-  QCOMPARE(contents(nested), QByteArray("<rss/>"));
-}
-
-void THttpClientTest::failureKeepsPrevious_data() {
-  QTest::addColumn<QString>("url");
-  QTest::addColumn<TTestResponse>("response"); // the server's answer to /feed
-  QTest::addColumn<THttpOptions>("options");
-  QTest::addColumn<THttpOutcome>("expected");
-
-  const THttpOptions defaults;
-  const QString feed = FServer.url("/feed");
-  const auto noConnection = THttpOutcome::ConnectFailed, httpError = THttpOutcome::HttpError,
-             broken = THttpOutcome::TransferBroken, tooLarge = THttpOutcome::TooLarge;
-  QTest::newRow("refused") << u"http://127.0.0.1:%1/feed"_s.arg(FClosedPort) << TTestResponse()
-                           << defaults << noConnection;
-  QTest::newRow("empty URL") << QString() << TTestResponse() << defaults << noConnection;
-  QTest::newRow("file:") << u"file:///etc/passwd"_s << TTestResponse() << defaults << noConnection;
-
-  QTest::newRow("404") << feed << TTestResponse::error(404, "gone") << defaults << httpError;
-  QTest::newRow("500") << feed << TTestResponse::error(500) << defaults << httpError;
-  TTestResponse noLocation;
-  noLocation.status = 301;
-  QTest::newRow("301 without Location") << feed << noLocation << defaults << httpError;
-  // The status decides, not the size of the error page.
-  QTest::newRow("404 announcing more than the cap")
-      << feed << TTestResponse::error(404, patterned(5000)) << THttpOptions{.maxBytes = 1000}
-      << httpError;
-
-  TTestResponse half = ok(patterned(10000)),
-                halfChunked = ok(patterned(10000), TTestFraming::Chunked);
-  half.breakAfter = halfChunked.breakAfter = 5000;
-  QTest::newRow("length, cut off") << feed << half << defaults << broken;
-  QTest::newRow("chunked, cut off") << feed << halfChunked << defaults << broken;
-  TTestResponse hangUp;
-  hangUp.hangUp = true;
-  QTest::newRow("closed without an answer") << feed << hangUp << defaults << broken;
-
-  // libcurl averages the speed over seconds; a limit well above the trickle trips soon.
-  const THttpOptions impatient{.lowSpeedBytes = 1000, .lowSpeedSeconds = 1};
-  TTestResponse silent = TTestResponse::ok("<rss/>");
-  silent.delay = 60s;
-  QTest::newRow("silent before answering") << feed << silent << impatient << broken;
-  TTestResponse stalled = TTestResponse::ok(patterned(10000));
-  stalled.stallAfter = 100;
-  QTest::newRow("stalls in the body") << feed << stalled << impatient << broken;
-
-  QTest::newRow("length, one byte over the cap")
-      << feed << ok(patterned(4097)) << THttpOptions{.maxBytes = 4096} << tooLarge;
-  QTest::newRow("until close, one byte over the cap")
-      << feed << ok(patterned(4097), TTestFraming::UntilClose) << THttpOptions{.maxBytes = 4096}
-      << tooLarge;
-  // Arrives in many pieces, so the cap is crossed part-way through the stream.
-  QTest::newRow("chunked, far over the cap")
-      << feed << ok(patterned(1 << 20), TTestFraming::Chunked) << THttpOptions{.maxBytes = 100000}
-      << tooLarge;
-}
-
-void THttpClientTest::failureKeepsPrevious() {
-  QFETCH(QString, url);
-  QFETCH(TTestResponse, response);
-  QFETCH(THttpOptions, options);
-  QFETCH(THttpOutcome, expected);
-  FServer.route("/feed", response);
-
-  const THttpResult result = THttpClient(options).download(url, target());
-
-  QCOMPARE(result.outcome, expected);
-  if (expected == THttpOutcome::HttpError)
-    QCOMPARE(result.httpStatus, long(response.status));
-  if (expected == THttpOutcome::ConnectFailed)
-    QCOMPARE(result.httpStatus, 0L);
-  QVERIFY(!result.error.isEmpty());
-  QCOMPARE(contents(target()), Previous);
-  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
-}
-
-void THttpClientTest::redirects_data() {
-  QTest::addColumn<int>("status");
-  QTest::addColumn<QByteArray>("location"); // where /start sends the client
-  QTest::addColumn<int>("maxRedirects");
-  QTest::addColumn<THttpOutcome>("expected");
-  QTest::addColumn<int>("requests");
-
-  const auto ok = THttpOutcome::Ok;
-  QTest::newRow("301, path") << 301 << QByteArray("/feed") << 5 << ok << 2;
-  QTest::newRow("302, relative") << 302 << QByteArray("feed") << 5 << ok << 2;
-  QTest::newRow("308, absolute") << 308 << FServer.url("/feed").toLatin1() << 5 << ok << 2;
-  // /hop/2 redirects to /hop/1, /hop/1 to /feed and /loop to itself.
-  QTest::newRow("2 of 2") << 302 << QByteArray("/hop/1") << 2 << ok << 3;
-  QTest::newRow("3 of 2") << 302 << QByteArray("/hop/2") << 2 << THttpOutcome::HttpError << 3;
-  QTest::newRow("loop") << 302 << QByteArray("/loop") << 5 << THttpOutcome::HttpError << 6;
-  QTest::newRow("to file:") << 302 << QByteArray("file:///etc/passwd") << 5
-                            << THttpOutcome::ConnectFailed << 1;
-}
-
-void THttpClientTest::redirects() {
-  QFETCH(int, status);
-  QFETCH(QByteArray, location);
-  QFETCH(int, maxRedirects);
-  QFETCH(THttpOutcome, expected);
-  QFETCH(int, requests);
-  const QByteArray body = "<rss>moved</rss>";
-  FServer.route("/start", TTestResponse::redirect(location, status));
-  FServer.route("/hop/2", TTestResponse::redirect("/hop/1"));
-  FServer.route("/hop/1", TTestResponse::redirect("/feed"));
-  FServer.route("/loop", TTestResponse::redirect("/loop"));
-  FServer.route("/feed", TTestResponse::ok(body));
-
-  const THttpResult result =
-      THttpClient({.maxRedirects = maxRedirects}).download(FServer.url("/start"), target());
-
-  QCOMPARE(result.outcome, expected);
-  QCOMPARE(contents(target()), expected == THttpOutcome::Ok ? body : Previous);
-  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
-  QCOMPARE(FServer.requests().size(), requests);
-}
-
-void THttpClientTest::reportsUnwritableTarget_data() {
-  QTest::addColumn<QString>("relativeTarget");
-
-  QTest::newRow("folder is a file") << u"feed.xml/feed.xml"_s;
-  QTest::newRow("target is a folder") << u"folder.xml"_s;
-}
-
-void THttpClientTest::reportsUnwritableTarget() {
-  QFETCH(QString, relativeTarget);
-  QVERIFY(QDir(FFolder->path()).mkdir(u"folder.xml"_s));
-  FServer.route("/feed", TTestResponse::ok("<rss/>"));
-
-  const THttpResult result =
-      THttpClient().download(FServer.url("/feed"), FFolder->filePath(relativeTarget));
-
-  QCOMPARE(result.outcome, THttpOutcome::WriteFailed);
-  QVERIFY(!result.error.isEmpty());
-  QCOMPARE(contents(target()), Previous);
-  QCOMPARE(folderEntries(), (QStringList{u"feed.xml"_s, u"folder.xml"_s}));
-}
-
-void THttpClientTest::verifiesServer_data() {
-  QTest::addColumn<bool>("trusted");
-
-  QTest::newRow("system's store") << false;
-  QTest::newRow("own authority as caFile") << true;
-}
-
-void THttpClientTest::verifiesServer() {
-  QFETCH(bool, trusted);
-  const QTemporaryDir site;
-  QVERIFY(site.isValid());
-  const QString cert = site.filePath(u"cert.pem"_s), key = site.filePath(u"key.pem"_s);
-  // Made for this run alone, so no store on the machine can know it.
-  QProcess req;
-  req.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s,
-                           u"-days"_s, u"1"_s, u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s,
-                           u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, key, u"-out"_s, cert});
-  QVERIFY2(req.waitForFinished(30000) && req.exitCode() == 0, req.readAllStandardError());
-  const QByteArray body = patterned(100000);
-  QFile served(site.filePath(u"feed.xml"_s));
-  QVERIFY(served.open(QIODevice::WriteOnly) && served.write(body) == body.size());
-  served.close();
-
-  // openssl's own HTTPS file server, serving the folder it starts in.
-  QProcess server;
-  server.setWorkingDirectory(site.path());
-  server.start(u"openssl"_s, {u"s_server"_s, u"-WWW"_s, u"-accept"_s, u"127.0.0.1:0"_s, u"-cert"_s,
-                              cert, u"-key"_s, key});
-  const auto stop = qScopeGuard([&server] {
-    server.kill();
-    server.waitForFinished();
-  });
-  // Once it listens it names the port it was given: "ACCEPT 127.0.0.1:PORT".
-  QByteArray line;
-  while (!line.startsWith("ACCEPT ")) {
-    while (!server.canReadLine())
-      QVERIFY2(server.waitForReadyRead(10000), server.readAllStandardError());
-    line = server.readLine().trimmed();
-  }
-  const QString url = u"https://127.0.0.1:%1/feed.xml"_s.arg(
-      QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)));
-
-  THttpOptions options;
-  if (trusted)
-    options.caFile = QFile::encodeName(cert);
-  const THttpResult result = THttpClient(options).download(url, target());
-
-  QCOMPARE(result.outcome, trusted ? THttpOutcome::Ok : THttpOutcome::ConnectFailed);
-  QCOMPARE(contents(target()), trusted ? body : Previous);
-  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
-}
-
-void THttpClientTest::abortEndsTransfer_data() {
-  QTest::addColumn<TTestResponse>("response");
-  TTestResponse silent = TTestResponse::ok("<rss/>");
-  silent.delay = 60s;
-  TTestResponse stalled = TTestResponse::ok(patterned(10000));
-  stalled.stallAfter = 100;
-  QTest::newRow("server silent") << silent;
-  QTest::newRow("body stalled") << stalled;
-}
-
-// From another thread, as the window aborts a refresh when it closes; without
-// the abort each row would wait out the server.
-void THttpClientTest::abortEndsTransfer() {
-  QFETCH(TTestResponse, response);
-  FServer.route("/feed", response);
-  const THttpClient client;
-  std::thread aborter([&] {
-    while (FServer.requests().isEmpty())
-      std::this_thread::sleep_for(10ms);
-    std::this_thread::sleep_for(100ms);
-    client.abort();
-  });
-  const THttpResult result = client.download(FServer.url("/feed"), target());
-  aborter.join();
-  QCOMPARE(result.outcome, THttpOutcome::Aborted);
-  QCOMPARE(contents(target()), Previous);
-  QCOMPARE(folderEntries(), QStringList{u"feed.xml"_s});
-}
 
 QTEST_GUILESS_MAIN(THttpClientTest)
 #include "tst_HttpClient.moc"

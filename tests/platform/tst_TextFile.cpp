@@ -1,8 +1,6 @@
-#include "platform/Codepage.h"
 #include "platform/TextFile.h"
 #include "support/FileBytes.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,28 +11,26 @@ class TestTextFile : public QObject {
   QTemporaryDir FDir;
 
 private Q_SLOTS:
-  void ensureFileCreatesMissingFoldersAndKeepsContent() {
-    const QString name = FDir.filePath(QStringLiteral("a/b/c/file.txt"));
-    EnsureFile(name);
-    QCOMPARE(contentOf(name), QByteArray());
-    put(name, "kept");
-    EnsureFile(name);
-    QCOMPARE(contentOf(name), QByteArray("kept"));
-  }
-
-  void writeReplacesContentInWindows1251() {
-    const QString name = FDir.filePath(QStringLiteral("w/text.txt"));
-    WriteTextFile(name, u"длинный старый текст\r\n"_s);
-    WriteTextFile(name, u"Да"_s);
-    QCOMPARE(contentOf(name), QByteArray("\xC4\xE0"));
-    WriteTextFile(name, QString());
-    QCOMPARE(contentOf(name), QByteArray());
+  void ensureKeepsAndWriteReplacesContent() {
+    const QString ensured = FDir.filePath(u"a/b/c/file.txt"_s),
+                  written = FDir.filePath(u"w/t.txt"_s);
+    EnsureFile(ensured);
+    QCOMPARE(contentOf(ensured), QByteArray());
+    put(ensured, "kept");
+    EnsureFile(ensured);
+    QCOMPARE(contentOf(ensured), QByteArray("kept"));
+    WriteTextFile(written, u"длинный старый текст\r\n"_s);
+    WriteTextFile(written, u"Да"_s);
+    QCOMPARE(contentOf(written), QByteArray("\xC4\xE0"));
+    WriteTextFile(written, QString());
+    QCOMPARE(contentOf(written), QByteArray());
   }
 
   void readEndsEveryLineWithCrLf_data() {
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("bytes"); // null: no file, which the read creates empty
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("missing") << QByteArray() << QString();
+    QTest::newRow("empty") << QByteArray("") << QString();
     QTest::newRow("no final break") << QByteArray("one") << u"one\r\n"_s;
     QTest::newRow("lf") << QByteArray("a\nb\n") << u"a\r\nb\r\n"_s;
     QTest::newRow("crlf") << QByteArray("a\r\nb") << u"a\r\nb\r\n"_s;
@@ -45,15 +41,11 @@ private Q_SLOTS:
   void readEndsEveryLineWithCrLf() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
-    const QString name = FDir.filePath(QStringLiteral("read.txt"));
-    put(name, bytes);
+    const QString name = FDir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+    if (!bytes.isNull())
+      put(name, bytes);
     QCOMPARE(ReadTextFile(name), text);
-  }
-
-  void readCreatesAMissingFileEmpty() {
-    const QString name = FDir.filePath(QStringLiteral("new/missing.txt"));
-    QCOMPARE(ReadTextFile(name), QString());
-    QVERIFY(QFile::exists(name));
+    QCOMPARE(contentOf(name), bytes); // empty, not missing, when there was none
   }
 
   void strToIntSafe_data() {

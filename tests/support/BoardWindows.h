@@ -1,15 +1,24 @@
 #pragma once
 
 #include "app/Unit1.h"
+#include "components/KivTabSet.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
+#include "support/FeedBuilder.h"
 #include "support/FileBytes.h"
 #include "support/QuietWindows.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
 
 #include <memory>
 
@@ -22,6 +31,7 @@ protected:
   std::unique_ptr<TFormSetting> FSettings;
   std::unique_ptr<TForm1> FForm;
   QStringList FReports; // every status text, in the order reported
+  QStringList FEvents;  // reports as "<kind> <text>", sounds as "sound <index>", in order
 
   void setUpBoard() {
     FData = std::make_unique<TTempDataFolder>();
@@ -48,6 +58,13 @@ protected:
     CreateQuietWindows(FSettings, FForm);
     QObject::connect(FForm.get(), &TForm1::statusReported, FForm.get(),
                      [this](int, const QString &, const QString &text) { FReports.append(text); });
+    FEvents.clear();
+    QObject::connect(FForm.get(), &TForm1::statusReported, FForm.get(),
+                     [this](int kind, const QString &, const QString &text) {
+                       FEvents.append(QString::number(kind) + u' ' + text);
+                     });
+    QObject::connect(FForm.get(), &TForm1::eventSoundRequested, FForm.get(),
+                     [this](int index) { FEvents.append(u"sound " + QString::number(index)); });
   }
   int requestsFor(const QByteArray &path) const {
     int count = 0;

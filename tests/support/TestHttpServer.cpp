@@ -121,34 +121,17 @@ std::optional<TTestRequest> receiveRequest(int socket, int wake) {
 }
 
 QByteArray reasonPhrase(int status) {
-  switch (status) {
-  case 200:
-    return "OK";
-  case 204:
-    return "No Content";
-  case 301:
-    return "Moved Permanently";
-  case 302:
-    return "Found";
-  case 303:
-    return "See Other";
-  case 304:
-    return "Not Modified";
-  case 307:
-    return "Temporary Redirect";
-  case 308:
-    return "Permanent Redirect";
-  case 403:
-    return "Forbidden";
-  case 404:
-    return "Not Found";
-  case 500:
-    return "Internal Server Error";
-  case 503:
-    return "Service Unavailable";
-  default:
-    return "Status";
+  static const QByteArrayList Known =
+      QByteArray("200 OK|204 No Content|301 Moved Permanently|302 Found|303 See Other|"
+                 "304 Not Modified|307 Temporary Redirect|308 Permanent Redirect|403 Forbidden|"
+                 "404 Not Found|500 Internal Server Error|503 Service Unavailable")
+          .split('|');
+  const QByteArray code = QByteArray::number(status) + ' ';
+  for (const QByteArray &known : Known) {
+    if (known.startsWith(code))
+      return known.mid(code.size());
   }
+  return "Status";
 }
 
 QByteArray responseHead(const TTestResponse &response) {
@@ -203,25 +186,15 @@ void answer(int socket, int wake, const TTestRequest &request, const TTestRespon
 } // namespace
 
 TTestResponse TTestResponse::ok(const QByteArray &body, const QByteArray &contentType) {
-  TTestResponse response;
-  response.body = body;
-  response.headers = {{"Content-Type", contentType}};
-  return response;
+  return {.headers = {{"Content-Type", contentType}}, .body = body};
 }
 
 TTestResponse TTestResponse::error(int status, const QByteArray &body) {
-  TTestResponse response;
-  response.status = status;
-  response.body = body;
-  response.headers = {{"Content-Type", "text/html"}};
-  return response;
+  return {.status = status, .headers = {{"Content-Type", "text/html"}}, .body = body};
 }
 
 TTestResponse TTestResponse::redirect(const QByteArray &location, int status) {
-  TTestResponse response;
-  response.status = status;
-  response.headers = {{"Location", location}};
-  return response;
+  return {.status = status, .headers = {{"Location", location}}, .body = {}};
 }
 
 QByteArray TTestRequest::header(QByteArrayView name) const {
