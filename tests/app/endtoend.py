@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Drives the real vx as a user does: two job boards on 127.0.0.1, mouse clicks where the
-accessibility tree places the controls, checks of what the window shows and the archive
-holds. Usage: endtoend.py path/to/vx"""
+accessibility tree places the controls, checks of the tray icon, of what the window shows
+and the archive holds, and of a clean exit when the window manager closes the window.
+Usage: endtoend.py path/to/vx"""
 
 import http.server
 import os
@@ -166,6 +167,14 @@ def main_window_id(pid):
                  if line.split()[2] == str(pid) and line.endswith("  Vornix")), None)
 
 
+def tray_holds_vornix():
+    """An icon window of ours inside the embedding socket of trayer's panel."""
+    panel = subprocess.run(["xdotool", "search", "--classname", "^panel$"], capture_output=True,
+                           text=True).stdout.split()
+    return panel and '"Vornix"' in subprocess.run(["xwininfo", "-id", panel[0], "-tree"],
+                                                  capture_output=True, text=True).stdout
+
+
 def scenario(window, folder, requests):
     def tab(name, item, download=None):
         window.choose_tab(name)
@@ -182,6 +191,10 @@ def scenario(window, folder, requests):
 
     # Away from the corner where notification bubbles stack, so that none catches a click.
     window_id = wait_until("the main window", lambda: main_window_id(window.process.pid))
+    wait_until("an icon in the tray", tray_holds_vornix)
+    for marker in ("xml", "xslt", "html"):
+        if os.path.getsize(os.path.join(folder, marker, "null.txt")) != 0:
+            raise Failure(f"{marker}/null.txt is not empty")
     subprocess.run(["wmctrl", "-i", "-r", window_id, "-e", "0,40,80,-1,-1"], check=True)
     wait_until("the window to move", lambda: window.box("frame").x < 100)
 
