@@ -87,7 +87,7 @@ private Q_SLOTS:
     QVERIFY(FForm->KivTextResIni1UseReadVal(u"0"_s));
   }
 
-  // The smoke test sees them made at a first start; a later one empties them again.
+  // The end-to-end run sees them made at a first start; a later one empties them again.
   void foldersAndMarkersAreEmptiedAtEveryStart() {
     const QStringList markers{u"xml/null.txt"_s, u"xslt/null.txt"_s, u"html/null.txt"_s};
     for (const QString &f : markers)
