@@ -1,6 +1,7 @@
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
 #include "support/FileBytes.h"
+#include "support/GoldenFile.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -62,33 +63,14 @@ class TestFeedDocument : public QObject {
 private Q_SLOTS:
   void initTestCase() { QVERIFY(FServer.start()); }
 
-  void golden_data() {
-    QTest::addColumn<QString>("input");
-    for (const QFileInfo &f :
-         QDir(QStringLiteral(VORNIX_TEST_DATA "/feeds")).entryInfoList(QDir::Files))
-      if (f.suffix() != u"expected")
-        QTest::newRow(qPrintable(f.fileName())) << f.filePath();
-  }
+  void golden_data() { addGoldenRows(u"feeds"_s); }
   // Each file in tests/data/feeds, read as the program reads it, must give the
-  // dump beside it, <file>.expected: a new case is two files and no code. After
-  // an intended change, VORNIX_UPDATE_GOLDEN=1 rewrites the dumps instead.
+  // dump beside it, <file>.expected.
   void golden() {
     QFETCH(QString, input);
     TFeedDocument doc;
     doc.setFileName(input);
-    const QString dump = dumpOf(doc.activate());
-    const QString expectedFile = input + u".expected"_s;
-    if (qEnvironmentVariableIntValue("VORNIX_UPDATE_GOLDEN") == 1) {
-      put(expectedFile, dump.toUtf8());
-      QSKIP("rewrote the expected dump");
-    }
-    const QStringList want = QString::fromUtf8(contentOf(expectedFile)).split(u'\n');
-    const QStringList got = dump.split(u'\n');
-    for (qsizetype n = 0; n < std::max(want.size(), got.size()); ++n)
-      if (want.value(n, u"<end>"_s) != got.value(n, u"<end>"_s))
-        QFAIL(qPrintable(u"%1:%2 differs (VORNIX_UPDATE_GOLDEN=1 rewrites it)\n- %3\n+ %4"_s.arg(
-            expectedFile, QString::number(n + 1), want.value(n, u"<end>"_s),
-            got.value(n, u"<end>"_s))));
+    compareWithGolden(input, dumpOf(doc.activate()));
   }
 
   // Feeds in tests/data/hostile (@HERE@ is that folder, @SERVER@ this test's server) and

@@ -1,9 +1,13 @@
 #include "platform/BusyWait.h"
+#include "platform/TerminationSignals.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 namespace {
 
@@ -17,6 +21,8 @@ struct TPaintCount : QObject {
 
 } // namespace
 
+// What reaches the GUI thread's event loop: input and timers held back while it
+// waits, and the termination signals.
 class TestBusyWait : public QObject {
   Q_OBJECT
 private Q_SLOTS:
@@ -48,6 +54,21 @@ private Q_SLOTS:
     QVERIFY(!TBusyWait::active());
     QTRY_COMPARE(clicks, 1);
     QTRY_VERIFY(ticks > 0);
+  }
+
+  void signalsArriveOnTheEventLoop_data() {
+    QTest::addColumn<int>("number");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+  }
+  void signalsArriveOnTheEventLoop() {
+    QFETCH(int, number);
+    TTerminationSignals watcher;
+    QSignalSpy spy(&watcher, &TTerminationSignals::received);
+    QCOMPARE(::raise(number), 0); // the process survives: the handler took it
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(spy.first().first().toInt(), number);
   }
 };
 
