@@ -44,7 +44,6 @@ void TForm1::RebuildSiteTabs() {
   ClearView();
   ClearCategoryMenus();
   N17->clear();
-  ClearMenuLater(N6);
   TKivTabsList &tabs = KivTabSet1->TabsList();
   tabs.Clear();
   const TSiteCatalogue *sites = FFormSetting ? &FFormSetting->Sites : nullptr;
