@@ -96,11 +96,10 @@ int main(int argc, char **argv) {
                   server.url("/rss.xml").toUtf8() + "\r\n");
   catalogue.close();
 
-  TFormSetting settings;
+  TForm1 form;
+  TFormSetting settings(&form);
   settings.ChBBallonsOff->setChecked(true);
   settings.ChBSoundsUse->setChecked(true);
-  TForm1 form;
-  form.setFormSetting(&settings);
   form.XMLDocument1.setFileName(path);
   QElapsedTimer first;
   first.start();

@@ -68,11 +68,10 @@ int main(int argc, char **argv) {
   if (!server.start() || !writeCatalogue(folder.path(), server.url("/rss.xml")))
     return 1;
 
-  TFormSetting settings;
+  TForm1 form;
+  TFormSetting settings(&form);
   settings.ChBBallonsOff->setChecked(true);
   settings.ChBSoundsUse->setChecked(true);
-  TForm1 form;
-  form.setFormSetting(&settings);
   form.N9Click();
   if (!QTest::qWaitForWindowExposed(&form))
     return 1;

@@ -109,7 +109,7 @@ TItemFilter TForm1::itemFilter() const {
   TKeywordFilter filter;
   filter.text = EditFilter->text();
   filter.inForce = filterBoxOn();
-  filter.joinWithOr = FFormSetting && FFormSetting->CBFilterAssociation->currentIndex() == 1;
+  filter.joinWithOr = FFormSetting && FFormSetting->filterUsesOr();
   const auto prepared = std::make_shared<const TPreparedFilter>(filter);
   if (prepared->acceptsEverything())
     return {};

@@ -15,11 +15,11 @@ constexpr int kBalloonTimeoutMs = 5000;
 }
 
 bool TForm1::balloonsOff() const {
-  return FFormSetting && FFormSetting->ChBBallonsOff->isChecked();
+  return FFormSetting && FFormSetting->balloonsOff();
 }
 
 bool TForm1::soundsOff() const {
-  return FFormSetting && FFormSetting->ChBSoundsUse->isChecked();
+  return FFormSetting && FFormSetting->soundsOff();
 }
 
 void TForm1::ReportStatus(int kind, const QString &title, const QString &text) {

@@ -3,7 +3,7 @@
 #include "app/MenuItems.h"
 #include "app/ProgramSite.h"
 #include "app/StatusTips.h"
-#include "app/WindowStateStore.h"
+#include "app/WindowPlacement.h"
 #include "components/KivGroupBox.h"
 #include "components/KivSiteTabsLook.h"
 #include "components/KivTabSet.h"
@@ -13,6 +13,8 @@
 #include "platform/DataFolder.h"
 #include "platform/EventSound.h"
 #include "platform/TextFile.h"
+#include "persist/Components.h"
+#include "persist/KivTextResIni.h"
 #include "settings/Unit2.h"
 
 #include <QApplication>
@@ -80,30 +82,19 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
   buildMenus();
   buildTray();
   buildTimers();
+  buildStateFile();
   bindNavigation();
   FormCreate();
 }
 
 TForm1::~TForm1() {
   FDestroying = true;
-}
-
-void TForm1::setFormSetting(TFormSetting *settings) {
-  FFormSetting = settings;
-  RebuildSiteTabs();
-  applyUpdateInterval();
-  // A new interval counts from the moment it is chosen, not from the old tick.
-  if (settings)
-    connect(settings->CBTimeOut, &QComboBox::currentIndexChanged, this,
-            &TForm1::applyUpdateInterval);
+  if (FFormSetting)
+    FFormSetting->setHost(nullptr);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
   return navigationEvent(watched, event) || QMainWindow::eventFilter(watched, event);
-}
-
-void TForm1::setStateStore(std::unique_ptr<TWindowStateStore> store) {
-  FStateStore = std::move(store);
 }
 
 void TForm1::buildLayout() {
@@ -368,8 +359,7 @@ void TForm1::FormCreate() {
 
   applyWidthRule();
   resize(std::max(kMinWidthWithoutPanel, minimumWidth()), 300);
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  move(screen.x() + screen.width() - width() - 50, screen.y() + screen.height() - height() - 100);
+  move(FirstStartPlace(QGuiApplication::primaryScreen()->geometry(), size()));
 
   EditFilter->clear();
   CBFastTransition->clear();
@@ -392,13 +382,14 @@ void TForm1::FormCreate() {
   Panel2->layout()->addWidget(FeedInfoLabel);
 
   ItemView = new TRSSViewItem(ScrollBox2);
+  SetComponentOwner(ItemView, ScrollBox2);
   QFont itemTitleFont = ScrollBox2->font();
   itemTitleFont.setPointSize(scaledPointSize(ScrollBox2->font(), 1.2));
   ItemView->FViRSSTitle->setFont(itemTitleFont);
   ItemView->setContentsMargins(6, 2, 6, 2); // the scroll box's padding
   ScrollBox2->setWidget(ItemView);
 
-  FStateFileName = TDataFolder::file(QStringLiteral("vx.ini"));
+  KivTextResIni1->setFileName(TDataFolder::file(QStringLiteral("vx.ini")));
   TrayIcon1->setVisible(true);
   Panel4->setAutoFillBackground(true);
 }
@@ -414,85 +405,6 @@ void TForm1::hideEvent(QHideEvent *event) {
   syncShowHideCaption();
 }
 
-void TForm1::FormShow() {
-  if (FDestroying || !FStartingOrClosing)
-    return;
-  FStartingOrClosing = false;
-  if (FStateStore && QFileInfo::exists(FStateFileName) && FStateStore->read(*this))
-    KivTextResIni1AfterExecute(true);
-  // The first refresh (a download, a sound) waits until the window has been
-  // painted, so that starting never looks frozen.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        if (FDestroying || FStartingOrClosing)
-          return;
-        const int shown = KivTabSet1->TabIndex();
-        const int t = StrToIntSafe(lti->text());
-        if (t > 0 && t < KivTabSet1->TabsList().count())
-          KivTabSet1->setTabIndex(t);
-        // The settings window starts on the site the user last read.
-        if (FFormSetting)
-          FFormSetting->CBSites->setCurrentIndex(KivTabSet1->TabIndex());
-        // A tab chosen before this show was never loaded; one just restored was.
-        if (KivTabSet1->TabIndex() == shown)
-          KivTabSet1Changed(shown);
-      },
-      Qt::QueuedConnection);
-  setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
-}
-
-bool TForm1::KivTextResIni1UseReadVal(const QVariant &value) {
-  return !value.toString().isEmpty();
-}
-
-void TForm1::KivTextResIni1AfterExecute(bool afterRead) {
-  if (!afterRead)
-    return;
-  ChBFiltered->setText(QStringLiteral("Фильтр"));
-  ChBFiltered->setEnabled(!EditFilter->text().isEmpty());
-  FilterText = EditFilter->text();
-  const QString shown = lzenv->text().trimmed();
-  Panel1->setVisible(shown.compare(u"true", Qt::CaseInsensitive) == 0 || StrToIntSafe(shown) != 0);
-  applyWidthRule();
-  // Position is the frame's, as pos() and move() see it; size is the window's own.
-  QPoint position = pos();
-  QSize size = this->size();
-  if (const int v = StrToIntSafe(lft->text()); v > 0)
-    position.setY(v);
-  if (const int v = StrToIntSafe(lfl->text()); v > 0)
-    position.setX(v);
-  if (const int v = StrToIntSafe(lfw->text()); v > 0)
-    size.setWidth(std::max(v, minimumWidth()));
-  if (const int v = StrToIntSafe(lfh->text()); v > 0)
-    size.setHeight(std::max(v, minimumHeight()));
-  move(position);
-  resize(size);
-  // The saved tab is selected once the window has been painted (FormShow).
-}
-
-void TForm1::SavePosition() {
-  lft->setText(QString::number(y()));
-  lfl->setText(QString::number(x()));
-  lfw->setText(QString::number(width()));
-  lfh->setText(QString::number(height()));
-  lzenv->setText(zentaraPanelVisible() ? QStringLiteral("-1") : QStringLiteral("0"));
-  if (FStateStore)
-    FStateStore->write(*this);
-}
-
-void TForm1::moveEvent(QMoveEvent *event) {
-  QMainWindow::moveEvent(event);
-  if (!FStartingOrClosing && event->spontaneous())
-    FSavePositionTimer->start();
-}
-
-void TForm1::resizeEvent(QResizeEvent *event) {
-  QMainWindow::resizeEvent(event);
-  if (!FStartingOrClosing && event->spontaneous())
-    FSavePositionTimer->start();
-}
-
 void TForm1::closeEvent(QCloseEvent *event) {
   if (!FormCloseQuery()) {
     event->ignore();
@@ -505,8 +417,8 @@ void TForm1::closeEvent(QCloseEvent *event) {
 bool TForm1::FormCloseQuery() {
   FStartingOrClosing = true;
   FSavePositionTimer->stop();
-  if (FStateStore)
-    FStateStore->write(*this);
+  KivTextResIni1->ActionText = TActionText::atWrite;
+  KivTextResIni1->Execute();
   return true;
 }
 
@@ -529,8 +441,15 @@ void TForm1::FormClose() {
                             Qt::QueuedConnection);
 }
 
+// Panel1 also holds the panel's show/hide button, so it never hides: the
+// group box's visibility is the panel's on/off state.
 bool TForm1::zentaraPanelVisible() const {
-  return !Panel1->isHidden();
+  return !EGBScrollBoxAdvertising->isHidden();
+}
+
+void TForm1::layoutSidePanel() {
+  Panel1->setFixedWidth(zentaraPanelVisible() ? 170 : Panel4->width());
+  applyWidthRule();
 }
 
 void TForm1::applyWidthRule() {

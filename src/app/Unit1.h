@@ -4,6 +4,7 @@
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
 #include "platform/Notifications.h"
+#include "settings/SettingsHost.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -34,23 +35,28 @@ class TKivTabSet;
 struct TKivTitleFont;
 class TRSSViewItem;
 struct TRSSItemData;
+class TKivTextResIni;
 class TURLLabel;
-class TWindowStateStore;
 
 // The main window. It hosts the site tabs, the feed header and item view,
 // the filter and navigation bar, the side panel, the status bar, the tray
 // icon and both menus, and it owns the browsing state that the rest of the
 // program shares.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public TSettingsHost {
   Q_OBJECT
 public:
   explicit TForm1(QWidget *parent = nullptr);
   ~TForm1() override;
 
-  // Wiring done by the program entry once both windows exist.
-  // Builds the site tabs from its catalogue and starts the update timer.
-  void setFormSetting(TFormSetting *settings);
-  void setStateStore(std::unique_ptr<TWindowStateStore> store);
+  // --- What the settings window applies (it introduces itself as it is made) ---
+  void attachFormSetting(TFormSetting *settings) override;
+  bool startingOrClosing() const override { return FStartingOrClosing; }
+  bool destroying() const override { return FDestroying; }
+  void applyStayOnTop(bool on) override;
+  void applyAlphaValue(int alpha) override;
+  void applyCaption(const QString &caption) override;
+  void applyUpdateInterval(int milliseconds, bool refreshNow) override;
+  void RebuildSiteTabs() override;
 
   // --- Controls (objectName = the field's name) ---
   QStatusBar *StatusBar1;
@@ -79,6 +85,7 @@ public:
   QMenu *N1, *N17, *N3, *N15;
   QAction *N13, *N4, *N2, *N16, *N19;
   QTimer *Timer1, *Timer2, *TimerAdvertisingShow, *TimerHideBallon;
+  TKivTextResIni *KivTextResIni1;
 
   // --- Run-time objects and shared browsing state ---
   TURLLabel *FeedTitleLabel = nullptr;
@@ -94,13 +101,10 @@ public:
   // The current feed file, read afresh by every operation on it.
   TFeedDocument XMLDocument1;
 
-  bool startingOrClosing() const { return FStartingOrClosing; }
   bool tabsRebuilding() const { return FTabsRebuilding; }
   void setTabsRebuilding(bool on) { FTabsRebuilding = on; }
-  bool destroying() const { return FDestroying; }
   // The status line as shown: one space and the text.
   QString statusText() const { return FStatusLine.text(); }
-  QString stateFileName() const { return FStateFileName; }
 
   // --- Shared operations ---
   void ReportStatus(int kind, const QString &title, const QString &text);
@@ -127,7 +131,6 @@ public:
   void TrayIcon1DblClick();
   void KivPopupMenu1Popup();
   void KivTabSet1Changed(int index);
-  void RebuildSiteTabs();
   void SiteMenuClick(QObject *Sender);
   void UpdateSite(QObject *Sender);
   void Timer1Timer();
@@ -144,8 +147,9 @@ public:
   void KivTabSet1DrawTitle(TKivCustomTabSet *Sender, const QRect &aRect, bool aFocused,
                            bool aSelected, TKivTitleFont &aFont, QString &aText, int aFlags,
                            bool &CanDraw);
-  void KivTextResIni1AfterExecute(bool afterRead);
-  static bool KivTextResIni1UseReadVal(const QVariant &value);
+  void KivTextResIni1AfterExecute();
+  static void KivTextResIni1UseReadVal(QObject *Instance, const QString &PropName,
+                                       const QVariant &Value, bool &UseVal);
   bool zentaraPanelVisible() const;
 
 Q_SIGNALS:
@@ -171,6 +175,9 @@ private:
   void buildMenus();
   void buildTray();
   void buildTimers();
+  void buildStateFile();
+  void restorePlace();
+  void layoutSidePanel();
   void bindTimer(QTimer *timer, void (TForm1::*handler)());
   void FormCreate();
   void FormShow();
@@ -193,7 +200,6 @@ private:
   void reportShownItem(bool shown, int items);
   void updateNavigation();
   TRSSItemData *selectedSite() const;
-  void applyUpdateInterval();
   void buildCategoryMenu(int tab);
   void tickSelectedSite();
   void syncTrayMenu();
@@ -211,14 +217,12 @@ private:
   bool navigationEvent(QObject *watched, QEvent *event);
   void setFilterHint();
 
-  TFormSetting *FFormSetting = nullptr;
-  std::unique_ptr<TWindowStateStore> FStateStore;
+  QPointer<TFormSetting> FFormSetting;
   std::unique_ptr<TEventSound> FEventSound;
   TNotifications *FNotifications = nullptr;
   QTimer *FSavePositionTimer = nullptr;
   QTimer *FMinimiseToTrayTimer = nullptr;
   QHash<QTimer *, std::function<void()>> FTickHandlers;
-  QString FStateFileName;
   TStatusLine FStatusLine;
   QString FBalloonTitle;
   QString FBalloonText;

@@ -33,9 +33,12 @@ TRSSItemData *TForm1::selectedSite() const {
   return tab < 0 ? nullptr : KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
 }
 
-void TForm1::applyUpdateInterval() {
-  Timer1->setInterval(updateMinutes() * 60000 + 5000);
-  Timer1->start();
+void TForm1::applyUpdateInterval(int milliseconds, bool refreshNow) {
+  Timer1->setInterval(milliseconds);
+  if (refreshNow)
+    RestartTimer(Timer1, true);
+  else
+    Timer1->start();
 }
 
 void TForm1::RebuildSiteTabs() {
@@ -46,7 +49,7 @@ void TForm1::RebuildSiteTabs() {
   N17->clear();
   TKivTabsList &tabs = KivTabSet1->TabsList();
   tabs.Clear();
-  const TSiteCatalogue *sites = FFormSetting ? &FFormSetting->Sites : nullptr;
+  const TSiteCatalogue *sites = FFormSetting ? &FFormSetting->sites() : nullptr;
   if (sites && sites->count() > 0) {
     for (int i = 0; i < sites->count(); ++i)
       tabs.AddObject(sites->title(i), QVariant::fromValue(sites->record(i)));
@@ -54,7 +57,7 @@ void TForm1::RebuildSiteTabs() {
     tabs.Add(u"unknow"_s);
   }
   // The site the settings window has chosen stays the one on screen.
-  const int chosen = FFormSetting ? FFormSetting->CBSites->currentIndex() : -1;
+  const int chosen = FFormSetting ? FFormSetting->selectedSite() : -1;
   KivTabSet1->setTabIndex(std::max(chosen, 0));
   for (int i = 0; i < tabs.count(); ++i) {
     QAction *item = AddTickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex());
@@ -206,7 +209,7 @@ void TForm1::refreshSelectedFeed() {
 // After a timed refresh the item on screen stays on screen, wherever the
 // board has moved it, when the user asked for that.
 void TForm1::keepReadersPlace() {
-  const bool keep = FFormSetting && FFormSetting->ChBStoreXMLItemPos->isChecked();
+  const bool keep = FFormSetting && FFormSetting->keepItemPosition();
   if (!keep || !ItemView || ItemView->FViRSSTitle->URL().isEmpty() || FilterChanged)
     return;
   const int position = FindItemPosition(ItemView->FViRSSTitle->URL());

@@ -44,8 +44,8 @@ int main(int argc, char *argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   TForm1 form1;
-  TFormSetting formSetting;
-  form1.setFormSetting(&formSetting);
+  // Loads the settings and the catalogue and builds the main window's tabs.
+  TFormSetting formSetting(&form1);
   if (lcStartup().isInfoEnabled())
     form1.installEventFilter(new TFirstPaintProbe(&form1));
   // Log-out and kill end the program as "Выход" does, with the state saved.

@@ -16,6 +16,8 @@ public:
   int count() const { return static_cast<int>(FSites.size()); }
   QString title(int index) const { return FSites.at(index).title; }
   TRSSItemData *record(int index) const { return FSites.at(index).record.get(); }
+  // Renames a site in place: its record, which the tabs point at, stays the same object.
+  void setTitle(int index, const QString &title) { FSites.at(index).title = title; }
 
   void clear() { FSites.clear(); }
   TRSSItemData *append(const QString &title);

@@ -1,108 +1,290 @@
 #include "settings/Unit2.h"
 
-#include "platform/DataFolder.h"
+#include "components/KivGroupBox.h"
+#include "components/KivTabControl.h"
+#include "persist/KivTextResIni.h"
 #include "platform/TextFile.h"
+#include "settings/RSSItem.h"
+#include "settings/SettingsHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFormLayout>
-#include <QGroupBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
-TFormSetting::TFormSetting(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
-  setObjectName(QStringLiteral("FormSetting"));
-  setWindowTitle(QStringLiteral("  Настройки"));
-  resize(429, 330);
+using namespace Qt::StringLiterals;
 
-  CBTimeOut = new QComboBox;
-  CBTimeOut->setObjectName(QStringLiteral("CBTimeOut"));
-  for (const char *minutes : {"1",  "2",  "3",  "4",  "5",  "10", "15", "20",  "25",  "30",
-                              "35", "40", "45", "50", "55", "60", "90", "120", "180", "240"})
-    CBTimeOut->addItem(QString::fromLatin1(minutes));
-  CBTimeOut->setCurrentIndex(9);
-  CBTimeOut->setFixedWidth(53 + 20);
+namespace {
 
-  ChBStoreXMLItemPos =
-      new QCheckBox(QStringLiteral("  Сохранять позицию после обновления данных "));
-  ChBStoreXMLItemPos->setObjectName(QStringLiteral("ChBStoreXMLItemPos"));
-  CBFilterAssociation = new QComboBox;
-  CBFilterAssociation->setObjectName(QStringLiteral("CBFilterAssociation"));
-  CBFilterAssociation->addItems({QStringLiteral("И"), QStringLiteral("ИЛИ")});
-  CBFilterAssociation->setCurrentIndex(0);
-  CBFilterAssociation->setFixedWidth(53 + 20);
+template <typename W> W *named(W *widget, const QString &name) {
+  widget->setObjectName(name);
+  return widget;
+}
 
-  ChBBallonsOff = new QCheckBox(QStringLiteral(" Отключить всплывающие сообщения"));
-  ChBBallonsOff->setObjectName(QStringLiteral("ChBBallonsOff"));
-  ChBSoundsUse = new QCheckBox(QStringLiteral(" Отключить звуки"));
-  ChBSoundsUse->setObjectName(QStringLiteral("ChBSoundsUse"));
+QLabel *labelFor(QWidget *buddy, const QString &text, QWidget *parent) {
+  auto *label = new QLabel(text, parent);
+  label->setBuddy(buddy);
+  buddy->setAccessibleName(text.trimmed());
+  return label;
+}
 
-  CBSites = new QComboBox;
-  CBSites->setObjectName(QStringLiteral("CBSites"));
-  CBSites->setAccessibleName(QStringLiteral("Сайт"));
-  auto *sitesBox = new QGroupBox(QStringLiteral(" Источники "));
-  auto *sitesForm = new QFormLayout(sitesBox);
-  auto *sitesLabel = new QLabel(QStringLiteral("Сайт"));
-  sitesLabel->setBuddy(CBSites);
-  sitesForm->addRow(sitesLabel, CBSites);
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent) {
+  return named(new QPushButton(caption, parent), name);
+}
 
-  auto *box = new QGroupBox(QStringLiteral(" Настройки программы "));
-  box->setObjectName(QStringLiteral("KivGroupBox2"));
-  auto *form = new QFormLayout(box);
-  auto *timeOutLabel = new QLabel(QStringLiteral("Таймаут обновлений (минуты)"));
-  timeOutLabel->setBuddy(CBTimeOut);
-  form->addRow(timeOutLabel, CBTimeOut);
-  form->addRow(ChBStoreXMLItemPos);
-  auto *associationLabel = new QLabel(QStringLiteral("Объединение поисковых слов"));
-  associationLabel->setBuddy(CBFilterAssociation);
-  form->addRow(associationLabel, CBFilterAssociation);
-  form->addRow(ChBBallonsOff);
-  form->addRow(ChBSoundsUse);
+QComboBox *choiceList(const QString &name, const QStringList &choices, int choice,
+                      QWidget *parent) {
+  auto *list = named(new QComboBox(parent), name);
+  list->addItems(choices);
+  list->setCurrentIndex(choice);
+  // As narrow as the longest choice allows, whatever the theme's arrow takes.
+  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  list->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  return list;
+}
 
-  Button1 = new QPushButton(QStringLiteral("Закрыть"));
-  Button1->setObjectName(QStringLiteral("Button1"));
-  connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
-  auto *bottom = new QHBoxLayout;
+QCheckBox *checkBox(const QString &name, const QString &caption, QWidget *parent) {
+  auto *box = named(new QCheckBox(caption, parent), name);
+  box->setAccessibleName(caption.trimmed());
+  return box;
+}
+
+// A frame captioned in the program's blue. The palette would hand the blue on
+// to every label inside, so those keep the theme's text colours, group by group
+// (a disabled label must still look disabled).
+TKivGroupBox *groupBox(const QString &name, const QString &caption, QWidget *parent) {
+  auto *box = named(new TKivGroupBox(parent), name);
+  box->setCaption(caption);
+  box->setCtl3D(false);
+  box->setColorSimpleFrame(KivSystemColor::BtnShadow);
+  return box;
+}
+
+void colourCaption(TKivGroupBox *box) {
+  const QPalette theme = box->palette();
+  QPalette blue = theme;
+  blue.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0xC0));
+  box->setPalette(blue);
+  for (QWidget *child : box->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+    QPalette own = child->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      own.setColor(group, QPalette::WindowText, theme.color(group, QPalette::WindowText));
+    child->setPalette(own);
+  }
+}
+
+} // namespace
+
+TFormSetting::TFormSetting(TSettingsHost *host, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), FHost(host) {
+  setObjectName(u"FormSetting"_s);
+  setWindowTitle(u"  Настройки"_s);
+  QFont designFont = QApplication::font();
+  designFont.setPointSize(8);
+  setFont(designFont);
+  buildLayout();
+  buildPersistence();
+  connectHandlers();
+  FormCreate();
+}
+
+TFormSetting::~TFormSetting() {
+  if (FHost)
+    FHost->attachFormSetting(nullptr);
+  // An open question goes first, while its answer could still reach a whole window.
+  qDeleteAll(findChildren<QMessageBox *>(Qt::FindDirectChildrenOnly));
+  ClearFeedRows();
+}
+
+void TFormSetting::buildLayout() {
+  KivTabControl1 = named(new TKivTabControl(this), u"KivTabControl1"_s);
+  KivTabControl1->setTabsPosition(etpLeft);
+  KivTabControl1->setTabsStyle(etsRectangular);
+  KivTabControl1->setAlignment(Qt::AlignLeft);
+  KivTabControl1->setHotTrack(true); // also lets the arrow keys switch pages
+  KivTabControl1->setAccessibleName(u"Разделы настроек"_s);
+  buildSitesPage();
+  buildSettingsPage();
+
+  auto *Panel1 = named(new QFrame(this), u"Panel1"_s);
+  Panel1->setFixedHeight(40);
+  Button1 = button(u"Button1"_s, u"Закрыть"_s, Panel1);
+  auto *bottom = new QHBoxLayout(Panel1);
   bottom->addStretch(1);
   bottom->addWidget(Button1);
 
-  auto *layout = new QVBoxLayout(this);
-  layout->addWidget(sitesBox);
-  layout->addWidget(box);
-  layout->addStretch(1);
-  layout->addLayout(bottom);
+  auto *window = new QVBoxLayout(this);
+  window->setContentsMargins(0, 0, 0, 0);
+  window->setSpacing(0);
+  window->addWidget(KivTabControl1, 1);
+  window->addWidget(Panel1);
+}
 
+void TFormSetting::buildSitesPage() {
+  auto *page = new TKivTabPage(KivTabControl1, u"Сайты"_s);
+  CBSites = named(new QComboBox(page), u"CBSites"_s);
+  CBSites->setAccessibleName(u"Сайт"_s);
+  KivGroupBox1 = groupBox(u"KivGroupBox1"_s, u" Сайт "_s, page);
+  auto *pageColumn = new QVBoxLayout(page);
+  pageColumn->setContentsMargins(4, 4, 4, 4);
+  pageColumn->addWidget(CBSites);
+  pageColumn->addWidget(KivGroupBox1, 1); // the feed rows get the height the window gains
+
+  LESiteName = named(new QLineEdit(KivGroupBox1), u"LESiteName"_s);
+  QLabel *siteNameLabel = labelFor(LESiteName, u"Наименование"_s, KivGroupBox1);
+  LESiteName->setAccessibleName(u"Наименование сайта"_s);
+  Label1 = named(new QLabel(u"RSS ленты"_s, KivGroupBox1), u"Label1"_s);
+  Label2 = named(new QLabel(u"Наименование"_s, KivGroupBox1), u"Label2"_s);
+  Label2->setFixedWidth(TRSSItem::NameWidth + TRSSItem::Spacing);
+  Label3 = named(new QLabel(u"URL"_s, KivGroupBox1), u"Label3"_s);
+
+  ScrollBox1 = named(new QScrollArea(KivGroupBox1), u"ScrollBox1"_s);
+  ScrollBox1->setFrameShape(QFrame::NoFrame);
+  ScrollBox1->setWidgetResizable(true);
+  ScrollBox1->setMinimumHeight(72);
+  ScrollBox1->setAccessibleName(u"RSS ленты"_s);
+  auto *rows = new QWidget;
+  FRows = new QVBoxLayout(rows);
+  FRows->setContentsMargins(0, 0, 0, 0);
+  FRows->setSpacing(TRSSItem::Spacing);
+  FRows->addStretch(1); // rows stack from the top
+  ScrollBox1->setWidget(rows);
+
+  Button3 = button(u"Button3"_s, u"Новый"_s, KivGroupBox1);
+  Button4 = button(u"Button4"_s, u"Добавить RSS"_s, KivGroupBox1);
+  Button2 = button(u"Button2"_s, u"Сохранить"_s, KivGroupBox1);
+  Button2->setEnabled(false);
+  Button6 = button(u"Button6"_s, u"Удалить"_s, KivGroupBox1);
+  Button6->setEnabled(false);
+
+  auto *box = new QVBoxLayout(KivGroupBox1);
+  box->addWidget(siteNameLabel);
+  box->addWidget(LESiteName);
+  box->addWidget(Label1);
+  auto *headings = new QHBoxLayout;
+  headings->addWidget(Label2);
+  headings->addWidget(Label3, 1);
+  box->addLayout(headings);
+  box->addWidget(ScrollBox1, 1);
+  auto *buttons = new QHBoxLayout;
+  for (QPushButton *b : {Button3, Button4, Button2, Button6})
+    buttons->addWidget(b);
+  buttons->addStretch(1);
+  box->addLayout(buttons);
+  colourCaption(KivGroupBox1);
+}
+
+// The seven controls are created in the order they stand on the page: the
+// settings file lists its keys in that order.
+void TFormSetting::buildSettingsPage() {
+  auto *page = new TKivTabPage(KivTabControl1, u"Настройки"_s);
+  KivGroupBox2 = groupBox(u"KivGroupBox2"_s, u" Настройки программы "_s, page);
+  auto *pageColumn = new QVBoxLayout(page);
+  pageColumn->setContentsMargins(4, 4, 4, 4);
+  pageColumn->addWidget(KivGroupBox2);
+  pageColumn->addStretch(1);
+
+  QWidget *box = KivGroupBox2;
+  auto *grid = new QGridLayout(box);
+  int row = 0;
+  const auto addChoice = [&](QComboBox *list, const QString &caption) {
+    grid->addWidget(list, row, 0);
+    grid->addWidget(labelFor(list, caption, box), row++, 1);
+  };
+  const auto addCheck = [&](QCheckBox *check) { grid->addWidget(check, row++, 0, 1, 2); };
+  CBTimeOut =
+      choiceList(u"CBTimeOut"_s, {u"1"_s,  u"2"_s,  u"3"_s,  u"4"_s,   u"5"_s,   u"10"_s, u"15"_s,
+                                  u"20"_s, u"25"_s, u"30"_s, u"35"_s,  u"40"_s,  u"45"_s, u"50"_s,
+                                  u"55"_s, u"60"_s, u"90"_s, u"120"_s, u"180"_s, u"240"_s},
+                 9, box);
+  addChoice(CBTimeOut, u"Таймаут обновлений (минуты)"_s);
+  ChBStayOnTop = checkBox(u"ChBStayOnTop"_s, u"  Поверх других окон"_s, box);
+  addCheck(ChBStayOnTop);
+  ChBStoreXMLItemPos =
+      checkBox(u"ChBStoreXMLItemPos"_s, u"  Сохранять позицию после обновления данных "_s, box);
+  addCheck(ChBStoreXMLItemPos);
+  CBFilterAssociation = choiceList(u"CBFilterAssociation"_s, {u"И"_s, u"ИЛИ"_s}, 0, box);
+  addChoice(CBFilterAssociation, u"Объединение поисковых слов"_s);
+  CBAlphaBlend = choiceList(u"CBAlphaBlend"_s,
+                            {u"0"_s, u"10"_s, u"20"_s, u"30"_s, u"40"_s, u"50"_s, u"60"_s, u"70"_s,
+                             u"80"_s, u"90"_s, u"100"_s},
+                            2, box);
+  addChoice(CBAlphaBlend, u"Прозрачность %"_s);
+  ChBBallonsOff = checkBox(u"ChBBallonsOff"_s, u" Отключить всплывающие сообщения"_s, box);
+  addCheck(ChBBallonsOff);
+  ChBSoundsUse = checkBox(u"ChBSoundsUse"_s, u" Отключить звуки"_s, box);
+  addCheck(ChBSoundsUse);
+  grid->setColumnStretch(1, 1);
+  colourCaption(KivGroupBox2);
+}
+
+void TFormSetting::connectHandlers() {
+  connect(CBSites, &QComboBox::currentIndexChanged, this, &TFormSetting::CBSitesChange);
+  connect(LESiteName, &QLineEdit::textEdited, this, &TFormSetting::LESiteNameChange);
+  connect(Button3, &QPushButton::clicked, this, &TFormSetting::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &TFormSetting::Button4Click);
+  connect(Button2, &QPushButton::clicked, this, &TFormSetting::Button2Click);
+  connect(Button6, &QPushButton::clicked, this, &TFormSetting::Button6Click);
+  connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
+  for (QComboBox *list : {CBTimeOut, CBFilterAssociation, CBAlphaBlend})
+    connect(list, &QComboBox::currentIndexChanged, this, &TFormSetting::CBTimeOutChange);
+  for (QCheckBox *check : {ChBStayOnTop, ChBStoreXMLItemPos, ChBBallonsOff, ChBSoundsUse})
+    connect(check, &QCheckBox::toggled, this, &TFormSetting::CBTimeOutChange);
+}
+
+void TFormSetting::FormCreate() {
+  if (FHost)
+    FHost->attachFormSetting(this);
+  resize(429, 330);
+  if (const QScreen *desktop = screen())
+    move(desktop->availableGeometry().center() - rect().center());
+  KivTabControl1->setTabIndex(0);
+  readSettings();
   LoadSites();
-}
-
-void TFormSetting::LoadSites() {
-  QString error;
-  const bool loaded = ::LoadSites(Sites, TDataFolder::file(QStringLiteral("vxs.ini")), &error);
-  fillSiteList();
-  if (loaded)
-    return;
-  // Shown without waiting: the program goes on with the catalogue it has.
-  auto *box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(), error,
-                              QMessageBox::Ok);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->open();
-}
-
-// A freshly read catalogue starts from its first site, the archive.
-void TFormSetting::fillSiteList() {
-  CBSites->clear();
-  for (int i = 0; i < Sites.count(); ++i)
-    CBSites->addItem(Sites.title(i), QVariant::fromValue(Sites.record(i)));
-  CBSites->setCurrentIndex(Sites.count() > 0 ? 0 : -1);
+  if (CBSites->count() > 0 && CBSites->currentIndex() < 0) {
+    selectQuietly(0);
+    CBSitesChange();
+  }
+  if (FHost)
+    FHost->RebuildSiteTabs();
 }
 
 int TFormSetting::updateMinutes() const {
   return StrToIntSafe(CBTimeOut->currentText());
+}
+
+bool TFormSetting::balloonsOff() const {
+  return ChBBallonsOff->isChecked();
+}
+
+bool TFormSetting::soundsOff() const {
+  return ChBSoundsUse->isChecked();
+}
+
+bool TFormSetting::keepItemPosition() const {
+  return ChBStoreXMLItemPos->isChecked();
+}
+
+bool TFormSetting::filterUsesOr() const {
+  return CBFilterAssociation->currentIndex() == 1;
+}
+
+// A fresh look at the window starts with nothing to save; unsaved edits stay
+// in the controls until another site is chosen.
+void TFormSetting::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous() && !(FHost && FHost->destroying()))
+    Button2->setEnabled(false);
 }
 
 void TFormSetting::keyPressEvent(QKeyEvent *event) {

@@ -2,38 +2,115 @@
 
 #include "settings/SiteCatalogue.h"
 
+#include <QVariant>
 #include <QWidget>
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
+class TKivGroupBox;
+class TKivTabControl;
+class TKivTextResIni;
+class TRSSItem;
+class TSettingsHost;
 
-// The settings window. The rest of the program reads the settings straight
-// from its controls.
+// The settings window: the site catalogue's editor on its first page, the
+// program's seven settings on its second. It owns the catalogue and the
+// settings; every change of a setting is saved to "vxss.ini" and applied to
+// the main window (through its host) at once. Closing it only hides it.
 class TFormSetting : public QWidget {
   Q_OBJECT
 public:
-  explicit TFormSetting(QWidget *parent = nullptr);
+  // Loads the settings (or applies the defaults) and the catalogue, and has
+  // the host build its tabs. `host` may be null (nothing is applied).
+  explicit TFormSetting(TSettingsHost *host = nullptr, QWidget *parent = nullptr);
+  ~TFormSetting() override;
+  void setHost(TSettingsHost *host) { FHost = host; }
 
+  // --- The settings as the rest of the program reads them ---
+  int updateMinutes() const;
+  bool balloonsOff() const;
+  bool soundsOff() const;
+  bool keepItemPosition() const;
+  bool filterUsesOr() const;
+
+  // --- The catalogue ---
+  const TSiteCatalogue &sites() const { return Sites; }
+  // The site selected in the site list, -1 for none (a new site being made).
+  int selectedSite() const;
+  // Selects a site in the list and shows it in the editor.
+  void selectSite(int index);
+
+  // --- Controls (objectName = the field's name) ---
+  TKivTabControl *KivTabControl1;
+  QComboBox *CBSites; // the catalogue's sites; data: each site's record
+  TKivGroupBox *KivGroupBox1;
+  QLineEdit *LESiteName;
+  QLabel *Label1, *Label2, *Label3;
+  QScrollArea *ScrollBox1;
+  QPushButton *Button3, *Button4, *Button2,
+      *Button6; // "Новый", "Добавить RSS", "Сохранить", "Удалить"
+  TKivGroupBox *KivGroupBox2;
   QComboBox *CBTimeOut;           // update interval in minutes
+  QCheckBox *ChBStayOnTop;        // the main window stays on top
   QCheckBox *ChBStoreXMLItemPos;  // keep showing the same item after a timed refresh
   QComboBox *CBFilterAssociation; // index 1: filter words joined by OR, else AND
+  QComboBox *CBAlphaBlend;        // the main window's transparency in per cent
   QCheckBox *ChBBallonsOff;       // checked: no desktop balloons
   QCheckBox *ChBSoundsUse;        // checked: no event sounds, as its caption says
   QPushButton *Button1;           // "Закрыть"
-  QComboBox *CBSites;             // the catalogue's sites; data: each site's record
+  TKivTextResIni *KivTextResIni1;
 
-  // The update interval in minutes as the list shows it.
-  int updateMinutes() const;
+  // --- Handlers ---
+  void CBSitesChange();
+  void LESiteNameChange();
+  void Button3Click();
+  void Button4Click();
+  void Button2Click();
+  void Button6Click();
+  void RSSDelClick(TRSSItem *row);
+  void CBTimeOutChange();
+  void KivTextResIni1AfterExecute();
 
-  // The site catalogue, read from "vxs.ini" when the window is created. The
-  // main window's tabs point at its records.
-  TSiteCatalogue Sites;
-  void LoadSites();
+  // The feed rows in the editor, top to bottom.
+  QList<TRSSItem *> feedRows() const;
 
 protected:
+  void showEvent(QShowEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
-  void fillSiteList();
+  void buildLayout();
+  void buildSitesPage();
+  void buildSettingsPage();
+  void buildPersistence();
+  void connectHandlers();
+
+  void FormCreate();
+  void readSettings();
+  void KivTextResIni1UseReadVal(QObject *Instance, const QString &PropName, const QVariant &Value,
+                                bool &UseVal) const;
+  QString storedText(const QObject *instance, const QString &propName) const;
+
+  void LoadSites();
+  bool SaveSites();
+  void showError(const QString &text);
+  void selectQuietly(int index);
+  bool selectedIsArchive() const;
+  void lockEditor(bool locked);
+  void ShowFeedRows();
+  void ClearFeedRows();
+  TRSSItemData CollectFeedRows() const;
+  TRSSItem *addFeedRow(const QString &name, const QString &address);
+  void removeFeedRow(TRSSItem *row);
+  void orderFocusChain();
+
+  TSettingsHost *FHost = nullptr;
+  TSiteCatalogue Sites;
+  QVBoxLayout *FRows = nullptr;
+  bool FReadingSettings = false;
 };

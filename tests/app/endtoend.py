@@ -26,7 +26,10 @@ SITE_A = [dict(zip(FIELDS, i)) for i in [
 SITE_B = [dict(zip(FIELDS, i)) for i in [
     ("Перевод инструкции", "https://b.example/job/7", "Двадцать страниц, с английского.", "Тексты"),
     ("Вёрстка письма", "https://b.example/job/8", "Адаптивная рассылка.", "Веб")]]
-FEEDS = {"/a/rss.xml": ("Site A", SITE_A), "/b/jobs.xml": ("Site B", SITE_B)}
+SITE_C = [dict(zip(FIELDS, i)) for i in [
+    ("Бот для Telegram", "https://c.example/t/1", "Заказ на неделю.", "Боты")]]
+FEEDS = {"/a/rss.xml": ("Site A", SITE_A), "/b/jobs.xml": ("Site B", SITE_B),
+         "/c/new.xml": ("Site C", SITE_C)}
 ARCHIVE = "xml/0vx_arhive.xml"
 
 
@@ -142,6 +145,13 @@ class Window:
         subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
                         str(box.y + box.height // 2), "click", "1"], check=True)
 
+    def type_into(self, role, name, text):
+        self.click(role, name)
+        subprocess.run(["xdotool", "key", "ctrl+a", "BackSpace", "type", "--delay", "20", text],
+                       check=True)
+        wait_until(f"{name!r} to read {text!r}", lambda: self.find(role, name).queryText(
+        ).getText(0, -1), text)
+
     def choose_tab(self, name):
         self.click("page tab", name)
         wait_until(f"tab {name!r} to be selected",
@@ -164,7 +174,7 @@ def archive_items(folder):
 def main_window_id(pid):
     out = subprocess.run(["wmctrl", "-lp"], capture_output=True, text=True).stdout
     return next((line.split()[0] for line in out.splitlines()
-                 if line.split()[2] == str(pid) and line.endswith("  Vornix")), None)
+                 if line.split()[2] == str(pid) and "  Vornix (" in line), None)
 
 
 def tray_holds_vornix():
@@ -212,9 +222,27 @@ def scenario(window, folder, requests):
     tab("Архив", SITE_A[0])
     press("Удалить", SITE_A[1], archived=SITE_A[1:2])
 
+    add_board(window, requests)
+
     subprocess.run(["wmctrl", "-i", "-c", window_id], check=True)
     if window.process.wait(timeout=15) != 0:
         raise Failure(f"vx exited with status {window.process.returncode} after its window closed")
+
+
+def add_board(window, requests):
+    """A new board added in the settings window, as a new user would: its tab comes up
+    chosen and shows the board's first item."""
+    window.click("menu item", "Настройки")
+    window.click("push button", "Новый")
+    window.type_into("text", "Наименование сайта", "Site C")
+    window.type_into("text", "Наименование", "New")
+    window.type_into("text", "URL", window.base + "/c/new.xml")
+    window.click("push button", "Сохранить")
+    wait_until("the download of the new board", lambda: "/c/new.xml" in requests)
+    wait_until("the new board's tab", lambda: window.find("page tab", "Site C").getState(
+    ).contains(pyatspi.STATE_SELECTED))
+    wait_until("its first item", window.item, SITE_C[0])
+    window.click("push button", "Закрыть")
 
 
 def run(name, vx, play, prepare=lambda folder: None, stalled=()):
@@ -238,7 +266,9 @@ def run(name, vx, play, prepare=lambda folder: None, stalled=()):
         process = subprocess.Popen(["./vx"], cwd=folder, env=env, stdout=log,
                                    stderr=subprocess.STDOUT)
     try:
-        play(Window(process), folder, server.requests)
+        window = Window(process)
+        window.base = base
+        play(window, folder, server.requests)
         return True
     except Exception as failure:
         print(f"{name}: {type(failure).__name__}: {failure}", file=sys.stderr)

@@ -70,7 +70,7 @@ private Q_SLOTS:
     FForm->lfh->setText(u"-5"_s);
     FForm->lti->setText(u"3"_s); // more than there are tabs
     FForm->EditFilter->setText(u"qt c++"_s);
-    FForm->KivTextResIni1AfterExecute(true);
+    FForm->KivTextResIni1AfterExecute();
     QCOMPARE(FForm->pos(), before);
     QCOMPARE(FForm->size(), QSize(800, 300));
     QCOMPARE(FForm->KivTabSet1->TabIndex(), 0);
@@ -78,13 +78,16 @@ private Q_SLOTS:
     QCOMPARE(FForm->FilterText, u"qt c++"_s);
     FForm->lfw->setText(u"300"_s);
     FForm->lzenv->setText(u"0"_s);
-    FForm->KivTextResIni1AfterExecute(true);
+    FForm->KivTextResIni1AfterExecute();
     QCOMPARE(FForm->width(), 510);
     FForm->lzenv->setText(u"True"_s);
-    FForm->KivTextResIni1AfterExecute(true);
+    FForm->KivTextResIni1AfterExecute();
     QCOMPARE(FForm->width(), 670);
-    QVERIFY(!FForm->KivTextResIni1UseReadVal(QString()));
-    QVERIFY(FForm->KivTextResIni1UseReadVal(u"0"_s));
+    bool use = true;
+    TForm1::KivTextResIni1UseReadVal(FForm->EditFilter, u"Text"_s, QString(), use);
+    QVERIFY(!use);
+    TForm1::KivTextResIni1UseReadVal(FForm->lzenv, u"Caption"_s, u"0"_s, use);
+    QVERIFY(use);
   }
 
   // The end-to-end run sees them made at a first start; a later one empties them again.

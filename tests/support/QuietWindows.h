@@ -7,14 +7,14 @@
 
 #include <memory>
 
-// The settings window and the main window wired as the program entry wires
-// them, with balloons and sounds off so that tests stay quiet. Create a
-// temporary data folder first: the settings window reads "vxs.ini" from it.
+// The main window and the settings window made as the program entry makes
+// them, with balloons and sounds off so that tests stay quiet (ticked before
+// the first show, so "vxss.ini" keeps them off only when a test writes it).
+// Create a temporary data folder first: both windows read their files there.
 inline void CreateQuietWindows(std::unique_ptr<TFormSetting> &settings,
                                std::unique_ptr<TForm1> &form) {
-  settings = std::make_unique<TFormSetting>();
+  form = std::make_unique<TForm1>();
+  settings = std::make_unique<TFormSetting>(form.get());
   settings->ChBBallonsOff->setChecked(true);
   settings->ChBSoundsUse->setChecked(true);
-  form = std::make_unique<TForm1>();
-  form->setFormSetting(settings.get());
 }
