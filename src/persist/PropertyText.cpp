@@ -39,48 +39,34 @@ std::optional<QVariant> booleanOf(const QString &text) {
   return number ? std::optional<QVariant>(number->toInt() != 0) : std::nullopt;
 }
 
+// Kinds kept as the decimal text of their ordinal value (a set as its bit mask).
+bool isOrdinal(TPropertyKind kind) {
+  return kind == TPropertyKind::Integer || kind == TPropertyKind::Char ||
+         kind == TPropertyKind::WideChar || kind == TPropertyKind::Set ||
+         kind == TPropertyKind::Enumeration;
+}
+
 } // namespace
 
 QString PropertyToText(TPropertyKind kind, const QVariant &value) {
-  switch (kind) {
-  case TPropertyKind::Integer:
-  case TPropertyKind::Char:
-  case TPropertyKind::WideChar:
-  case TPropertyKind::Set:
-  case TPropertyKind::Enumeration:
+  if (isOrdinal(kind))
     return QString::number(value.toInt());
-  case TPropertyKind::Boolean:
+  if (kind == TPropertyKind::Boolean)
     return value.toBool() ? u"True"_s : u"False"_s;
-  case TPropertyKind::Float:
+  if (kind == TPropertyKind::Float)
     return floatText(value.toDouble());
-  case TPropertyKind::Text:
-    return value.toString();
-  case TPropertyKind::Class:
-  case TPropertyKind::Other:
-    break;
-  }
-  return {};
+  return kind == TPropertyKind::Text ? value.toString() : QString();
 }
 
 std::optional<QVariant> PropertyFromText(TPropertyKind kind, const QString &text) {
   if (kind == TPropertyKind::Text)
     return QVariant(text);
   const QString number = text.isEmpty() ? u"0"_s : text;
-  switch (kind) {
-  case TPropertyKind::Integer:
-  case TPropertyKind::Char:
-  case TPropertyKind::WideChar:
-  case TPropertyKind::Set:
-  case TPropertyKind::Enumeration:
+  if (isOrdinal(kind))
     return integerOf(number);
-  case TPropertyKind::Boolean:
+  if (kind == TPropertyKind::Boolean)
     return booleanOf(number);
-  case TPropertyKind::Float:
+  if (kind == TPropertyKind::Float)
     return floatOf(number);
-  case TPropertyKind::Text:
-  case TPropertyKind::Class:
-  case TPropertyKind::Other:
-    break;
-  }
   return std::nullopt;
 }

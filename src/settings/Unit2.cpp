@@ -65,7 +65,6 @@ QCheckBox *checkBox(const QString &name, const QString &caption, QWidget *parent
 TKivGroupBox *groupBox(const QString &name, const QString &caption, QWidget *parent) {
   auto *box = named(new TKivGroupBox(parent), name);
   box->setCaption(caption);
-  box->setCtl3D(false);
   box->setColorSimpleFrame(KivSystemColor::BtnShadow);
   return box;
 }

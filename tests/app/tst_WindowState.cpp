@@ -65,21 +65,30 @@ private Q_SLOTS:
     QCOMPARE(TitleBarReachable(frame, screens), reachable);
   }
 
-  // A file the Windows program wrote sets place, size, tab and filter, and
-  // comes back byte for byte when nothing changed.
-  void windowsStateFileRestoresAndWritesBack() {
-    put(stateFile(), windowsStateFile(u"120"_s, u"100"_s));
+  // A file the Windows program wrote sets place, size, tab and filter, and comes
+  // back byte for byte; a place no screen shows (a monitor unplugged since) is
+  // replaced by the first start's.
+  void windowsStateFile_data() {
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<bool>("onScreen");
+    QTest::newRow("on screen") << u"100"_s << true;
+    QTest::newRow("off every screen") << u"9000"_s << false;
+  }
+  void windowsStateFile() {
+    QFETCH(QString, left);
+    QFETCH(bool, onScreen);
+    put(stateFile(), windowsStateFile(u"120"_s, left));
     startTwoBoards();
     show();
     QTRY_COMPARE(FForm->KivTabSet1->TabIndex(), 2);
-    QCOMPARE(FForm->pos(), QPoint(100, 120));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(FForm->pos(), onScreen ? QPoint(100, 120) : FirstStartPlace(screen, QSize(700, 350)));
     QCOMPARE(FForm->size(), QSize(700, 350));
     QCOMPARE(FForm->EditFilter->text(), u"php mysql"_s);
-    QVERIFY(FForm->ChBFiltered->isEnabled());
-    QVERIFY(!FForm->ChBFiltered->isChecked());
+    QVERIFY(FForm->ChBFiltered->isEnabled() && !FForm->ChBFiltered->isChecked());
     QCOMPARE(FSettings->selectedSite(), 2);
     FForm->close();
-    QCOMPARE(contentOf(stateFile()), windowsStateFile(u"120"_s, u"100"_s));
+    QCOMPARE(contentOf(stateFile()), windowsStateFile(u"120"_s, left));
   }
 
   void aRestartRestoresWhatTheUserLeft() {
@@ -99,17 +108,6 @@ private Q_SLOTS:
     QCOMPARE(QRect(FForm->pos(), FForm->size()), QRect(60, 70, 720, 380));
     QCOMPARE(FForm->EditFilter->text(), u"qt"_s);
     QCOMPARE(FForm->FilterText, u"qt"_s);
-  }
-
-  // A monitor unplugged since: the window opens where a first start puts it,
-  // with the size it had.
-  void aPlaceOffEveryScreenIsNotApplied() {
-    put(stateFile(), windowsStateFile(u"120"_s, u"9000"_s));
-    startTwoBoards();
-    show();
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(QRect(FForm->pos(), FForm->size()),
-             QRect(FirstStartPlace(screen, QSize(700, 350)), QSize(700, 350)));
   }
 
   // Each setting is in force the moment it changes, and the feed on screen is
