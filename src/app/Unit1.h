@@ -127,6 +127,10 @@ public:
   void N4Click();
   void N2Click();
   void N16Click();
+  void N19Click();
+  // Shows the window if it is hidden (or minimised) and brings it to the front:
+  // what a second start of the program asks of the first.
+  void BringForward();
   void TrayIcon1Click();
   void TrayIcon1DblClick();
   void KivPopupMenu1Popup();

@@ -45,6 +45,17 @@ void TForm1::N2Click() {
   FFormSetting->activateWindow();
 }
 
+void TForm1::BringForward() {
+  if (FDestroying)
+    return;
+  if (isHidden() || isMinimized())
+    N9Click();
+  if (FDestroying)
+    return;
+  raise();
+  activateWindow();
+}
+
 void TForm1::N16Click() {
   TShell::openUrl(ProgramPageAddress());
 }
