@@ -1,4 +1,6 @@
 #include "app/Unit1.h"
+#include "platform/DataFolder.h"
+#include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "settings/Unit2.h"
 
@@ -42,6 +44,11 @@ int main(int argc, char *argv[]) {
   // The main window is a tool window and goes to the tray; only closing it
   // ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  // A start on a folder that Vornix already runs for brings that one forward
+  // and ends here, before anything in the folder is touched.
+  TSingleInstance instance(TDataFolder::path());
+  if (!instance.claim())
+    return 0;
 
   TForm1 form1;
   // Loads the settings and the catalogue and builds the main window's tabs.
@@ -51,6 +58,7 @@ int main(int argc, char *argv[]) {
   // Log-out and kill end the program as "Выход" does, with the state saved.
   TTerminationSignals termination;
   QObject::connect(&termination, &TTerminationSignals::received, &form1, &QWidget::close);
+  QObject::connect(&instance, &TSingleInstance::activationRequested, &form1, &TForm1::BringForward);
   form1.N9Click();
   return QApplication::exec();
 }

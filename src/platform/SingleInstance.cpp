@@ -1,0 +1,150 @@
+#include "platform/SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString BusService = u"org.freedesktop.DBus"_s;
+const QString BusPath = u"/org/freedesktop/DBus"_s;
+const QString ApplicationInterface = u"org.freedesktop.Application"_s;
+const QString NamePrefix = u"org.vornix.Vornix.i"_s;
+
+// Long enough for a first start busy under a sanitizer, short enough that a
+// hung one does not leave the user looking at nothing.
+constexpr int CallTimeoutMs = 2000;
+
+// RequestName's flag and answers, from the D-Bus specification.
+constexpr uint DoNotQueue = 4;
+constexpr uint PrimaryOwner = 1;
+constexpr uint AlreadyOwner = 4;
+
+// A start that loses a race with an owner that is just quitting tries again,
+// but not for ever.
+constexpr int ClaimAttempts = 3;
+
+void tell(const QString &line) {
+  std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
+QString canonical(const QString &folder) {
+  const QFileInfo info(folder);
+  const QString path = info.canonicalFilePath();
+  return path.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : path;
+}
+
+} // namespace
+
+TSingleInstance::TSingleInstance(const QString &folder, QObject *parent)
+    : QObject(parent), FFolder(canonical(folder)), FBusName(busName(folder)),
+      FObjectPath(u'/' + QString(FBusName).replace(u'.', u'/')) {
+  // A timer rather than a queued call: timers are held back while a refresh
+  // waits, so the window does not change under a job that is running, and
+  // requests that pile up meanwhile bring it forward once.
+  FActivation = new QTimer(this);
+  FActivation->setSingleShot(true);
+  FActivation->setInterval(0);
+  connect(FActivation, &QTimer::timeout, this, &TSingleInstance::activationRequested);
+}
+
+TSingleInstance::~TSingleInstance() = default;
+
+QString TSingleInstance::busName(const QString &folder) {
+  const QByteArray digest =
+      QCryptographicHash::hash(canonical(folder).toUtf8(), QCryptographicHash::Sha256);
+  return NamePrefix + QString::fromLatin1(digest.left(16).toHex());
+}
+
+bool TSingleInstance::claim() {
+  // The name on the bus is how a later start finds the running one; the lock
+  // file is what guards the folder, also against a start that has no bus or
+  // another session's bus.
+  return claimBusName() && claimLockFile();
+}
+
+bool TSingleInstance::claimBusName() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  // Exported before the name is taken, so that a caller who sees the name
+  // finds the object behind it.
+  if (!bus.isConnected() ||
+      !bus.registerObject(FObjectPath, this, QDBusConnection::ExportScriptableSlots))
+    return true;
+  for (int attempt = 0; attempt < ClaimAttempts; ++attempt) {
+    switch (claimOnBus()) {
+    case TBusClaim::Owned:
+      return true;
+    case TBusClaim::Failed:
+      bus.unregisterObject(FObjectPath);
+      return true;
+    case TBusClaim::HandedOver:
+      bus.unregisterObject(FObjectPath);
+      return false;
+    case TBusClaim::Gone:
+      break;
+    }
+  }
+  bus.unregisterObject(FObjectPath);
+  tell(u"Vornix for %1 is starting or quitting just now; try again."_s.arg(
+      QDir::toNativeSeparators(FFolder)));
+  return false;
+}
+
+TSingleInstance::TBusClaim TSingleInstance::claimOnBus() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  QDBusMessage request =
+      QDBusMessage::createMethodCall(BusService, BusPath, BusService, u"RequestName"_s);
+  request << FBusName << DoNotQueue;
+  const QDBusMessage granted = bus.call(request, QDBus::Block, CallTimeoutMs);
+  if (granted.type() != QDBusMessage::ReplyMessage || granted.arguments().isEmpty())
+    return TBusClaim::Failed;
+  const uint answer = granted.arguments().constFirst().toUInt();
+  if (answer == PrimaryOwner || answer == AlreadyOwner)
+    return TBusClaim::Owned;
+
+  QDBusMessage activate =
+      QDBusMessage::createMethodCall(FBusName, FObjectPath, ApplicationInterface, u"Activate"_s);
+  activate << QVariant::fromValue(QVariantMap());
+  const QDBusMessage reply = bus.call(activate, QDBus::Block, CallTimeoutMs);
+  if (reply.type() == QDBusMessage::ReplyMessage)
+    return TBusClaim::HandedOver;
+  if (reply.errorName() == u"org.freedesktop.DBus.Error.ServiceUnknown"_s ||
+      reply.errorName() == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s)
+    return TBusClaim::Gone;
+  // A hung first start still holds the files: a second writer would be
+  // worse than no window.
+  tell(u"Vornix is already running for %1 but does not answer."_s.arg(
+      QDir::toNativeSeparators(FFolder)));
+  return TBusClaim::HandedOver;
+}
+
+bool TSingleInstance::claimLockFile() {
+  FLock = std::make_unique<QLockFile>(FFolder + u"/vx.lock"_s);
+  // Stale only when its process is gone, which QLockFile checks at once;
+  // never by age, however long the first start has been running.
+  FLock->setStaleLockTime(0);
+  if (FLock->tryLock(0))
+    return true;
+  if (FLock->error() == QLockFile::LockFailedError) {
+    tell(u"Vornix is already running for %1."_s.arg(QDir::toNativeSeparators(FFolder)));
+    return false;
+  }
+  // A folder the lock cannot be made in is a folder nothing else can be
+  // saved in either: the program starts and says so itself.
+  tell(u"Vornix cannot lock %1; another start for it would not be noticed."_s.arg(
+      QDir::toNativeSeparators(FFolder)));
+  FLock.reset();
+  return true;
+}
+
+void TSingleInstance::Activate(const QVariantMap &platformData) {
+  Q_UNUSED(platformData)
+  FActivation->start();
+}
