@@ -3,6 +3,7 @@
 #include "app/MenuItems.h"
 #include "app/ProgramSite.h"
 #include "app/StatusTips.h"
+#include "app/TrayAnimation.h"
 #include "app/WindowPlacement.h"
 #include "components/KivGroupBox.h"
 #include "components/KivSiteTabsLook.h"
@@ -267,11 +268,11 @@ void TForm1::buildMenus() {
   N19 = named(N15->addAction(QStringLiteral("О программе")), "N19");
   N17->setEnabled(false);
   N3->setEnabled(false);
-  N19->setEnabled(false); // the About window is not part of this build yet
 
   connect(N13, &QAction::triggered, this, &TForm1::N9Click);
   connect(N4, &QAction::triggered, this, &TForm1::N4Click);
   connect(N2, &QAction::triggered, this, &TForm1::N2Click);
+  connect(N19, &QAction::triggered, this, &TForm1::N19Click);
   connect(N16, &QAction::triggered, this, &TForm1::N16Click);
 }
 
@@ -302,14 +303,17 @@ void TForm1::buildTray() {
   connect(N7, &QAction::triggered, this, &TForm1::N2Click);
   connect(N8, &QAction::triggered, this, &TForm1::N4Click);
   connect(KivPopupMenu1, &QMenu::aboutToShow, this, &TForm1::KivPopupMenu1Popup);
-  connect(TrayIcon1, &QSystemTrayIcon::activated, this,
-          [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::DoubleClick)
-              TrayIcon1DblClick();
-            else if (r == QSystemTrayIcon::Trigger)
-              TrayIcon1Click();
-          });
+  connect(TrayIcon1, &QSystemTrayIcon::activated, this, &TForm1::TrayIcon1Activated);
   FNotifications = new TNotifications(TrayIcon1, this);
+  FTrayAnimation = new TTrayAnimation(this);
+
+  // A tray can come and go while the program runs (a panel restarted, a
+  // desktop changed); Qt tells of neither.
+  FTrayCheckTimer = new QTimer(this);
+  FTrayCheckTimer->setInterval(5000);
+  connect(FTrayCheckTimer, &QTimer::timeout, this, &TForm1::CheckTray);
+  FTrayCheckTimer->start();
+  CheckTray();
 }
 
 void TForm1::buildTimers() {

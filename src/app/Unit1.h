@@ -4,11 +4,14 @@
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
 #include "platform/Notifications.h"
+#include "platform/TrayHost.h"
 #include "settings/SettingsHost.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSystemTrayIcon>
 
 #include <functional>
 #include <memory>
@@ -22,13 +25,13 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QStatusBar;
-class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class TEventSound;
 struct TArchiveItem;
 struct THttpResult;
 class TFormSetting;
+class TTrayAnimation;
 class TKivCustomTabSet;
 class TKivGroupBox;
 class TKivTabSet;
@@ -133,6 +136,15 @@ public:
   void BringForward();
   void TrayIcon1Click();
   void TrayIcon1DblClick();
+  void TrayIcon1Activated(QSystemTrayIcon::ActivationReason reason);
+  // The tray the window goes to, as last seen; with none, the window is an
+  // ordinary one that minimises to the taskbar.
+  TTrayMode trayMode() const { return FTrayMode; }
+  // Where the tray is looked for (every few seconds: Qt has no signal for a
+  // tray that comes or goes); the check runs at once.
+  void setTrayProbe(std::function<TTrayMode()> probe);
+  // Shown and not minimised: what "Скрыть" hides and "Показать" brings back.
+  bool shownOnScreen() const { return isVisible() && !isMinimized(); }
   void KivPopupMenu1Popup();
   void KivTabSet1Changed(int index);
   void SiteMenuClick(QObject *Sender);
@@ -208,6 +220,12 @@ private:
   void tickSelectedSite();
   void syncTrayMenu();
   void syncShowHideCaption();
+  void showFromTray();
+  void hideToTray();
+  QRect trayIconRect() const;
+  void CheckTray();
+  void applyTrayMode(TTrayMode mode);
+  void setToolWindow(bool tool);
   void refreshSelectedFeed();
   void keepReadersPlace();
   THttpResult transfer(const QString &address, const QString &fileName);
@@ -226,6 +244,13 @@ private:
   TNotifications *FNotifications = nullptr;
   QTimer *FSavePositionTimer = nullptr;
   QTimer *FMinimiseToTrayTimer = nullptr;
+  QTimer *FTrayCheckTimer = nullptr;
+  std::function<TTrayMode()> FTrayProbe = &TTrayHost::mode;
+  TTrayMode FTrayMode = TTrayMode::XEmbed; // what the window is made as: a tool window
+  TTrayAnimation *FTrayAnimation = nullptr;
+  // The activation that follows a show from the tray is the show's own; the
+  // show refreshes the balloon itself.
+  QDeadlineTimer FShowActivation;
   QHash<QTimer *, std::function<void()>> FTickHandlers;
   TStatusLine FStatusLine;
   QString FBalloonTitle;

@@ -1,35 +1,71 @@
+#include "about/About.h"
 #include "app/MenuItems.h"
 #include "app/ProgramSite.h"
+#include "app/TrayActivation.h"
+#include "app/TrayAnimation.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
 #include "platform/Shell.h"
-#include "platform/TrayHost.h"
 #include "settings/Unit2.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
 
+namespace {
+
+// Long enough for any window manager to activate a window it has just mapped.
+constexpr int kShowActivationMs = 1000;
+
+} // namespace
+
+// With a tray the window hides to it; without one it minimises to the
+// taskbar, the only place the user could find it again.
 void TForm1::N9Click() {
-  if (isHidden()) {
-    FMinimiseToTrayTimer->stop();
-    showNormal();
-    raise();
-    activateWindow();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (FDestroying)
-      return;
-    FMinimiseToTrayTimer->stop(); // a late echo of the minimised state is not a new request
-    RefreshBalloon();
-  } else {
-    hide();
-  }
+  if (shownOnScreen())
+    hideToTray();
+  else
+    showFromTray();
+  if (FDestroying)
+    return;
   syncShowHideCaption();
   setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
 }
 
+void TForm1::showFromTray() {
+  FMinimiseToTrayTimer->stop();
+  if (const QRect icon = trayIconRect(); icon.isValid() && isHidden())
+    FTrayAnimation->fly(icon, frameGeometry());
+  FShowActivation.setRemainingTime(kShowActivationMs);
+  showNormal();
+  raise();
+  activateWindow();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (FDestroying)
+    return;
+  FMinimiseToTrayTimer->stop(); // a late echo of the minimised state is not a new request
+  RefreshBalloon();
+}
+
+void TForm1::hideToTray() {
+  FShowActivation = QDeadlineTimer();
+  if (FTrayMode == TTrayMode::None) {
+    showMinimized();
+    return;
+  }
+  if (const QRect icon = trayIconRect(); icon.isValid())
+    FTrayAnimation->fly(frameGeometry(), icon);
+  hide();
+}
+
+// An XEmbed tray tells where the icon is; a StatusNotifierItem host usually
+// does not, and then the window appears and goes without a flight.
+QRect TForm1::trayIconRect() const {
+  return FTrayMode == TTrayMode::None ? QRect() : TrayIcon1->geometry();
+}
+
 void TForm1::syncShowHideCaption() {
-  N9->setText(isVisible() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));
+  N9->setText(shownOnScreen() ? QStringLiteral("Скрыть") : QStringLiteral("Показать"));
 }
 
 void TForm1::N4Click() {
@@ -48,7 +84,7 @@ void TForm1::N2Click() {
 void TForm1::BringForward() {
   if (FDestroying)
     return;
-  if (isHidden() || isMinimized())
+  if (!shownOnScreen())
     N9Click();
   if (FDestroying)
     return;
@@ -56,25 +92,38 @@ void TForm1::BringForward() {
   activateWindow();
 }
 
+// The About window frees itself when it closes; nothing keeps a reference.
+void TForm1::N19Click() {
+  if (!FDestroying)
+    TFormAbout::ShowModal(this);
+}
+
 void TForm1::N16Click() {
   TShell::openUrl(ProgramPageAddress());
 }
 
 void TForm1::TrayIcon1Click() {
-  // A StatusNotifierItem host reports no double-click; its single click is
-  // the only gesture there is, so it toggles the window.
-  if (TTrayHost::isStatusNotifier()) {
-    TrayIcon1DblClick();
-    return;
-  }
-  if (isVisible()) {
-    raise();
-    activateWindow();
-  }
+  TrayIcon1Activated(QSystemTrayIcon::Trigger);
 }
 
 void TForm1::TrayIcon1DblClick() {
-  N9Click();
+  TrayIcon1Activated(QSystemTrayIcon::DoubleClick);
+}
+
+void TForm1::TrayIcon1Activated(QSystemTrayIcon::ActivationReason reason) {
+  if (FDestroying)
+    return;
+  switch (TrayActivationAction(FTrayMode, reason, shownOnScreen())) {
+  case TTrayAction::Toggle:
+    N9Click();
+    break;
+  case TTrayAction::BringForward:
+    raise();
+    activateWindow();
+    break;
+  case TTrayAction::Nothing:
+    break;
+  }
 }
 
 void TForm1::KivPopupMenu1Popup() {
@@ -106,8 +155,19 @@ void TForm1::syncTrayMenu() {
 
 void TForm1::changeEvent(QEvent *event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !FDestroying) {
+    // The user bringing the window forward is the desktop's nearest thing
+    // to a press on its title bar; a show from the tray refreshes on its own.
+    if (FShowActivation.hasExpired())
+      RefreshBalloon();
+    FShowActivation = QDeadlineTimer();
+  }
+  if (event->type() != QEvent::WindowStateChange)
     return;
+  if (FTrayMode == TTrayMode::None || !(windowState() & Qt::WindowMinimized)) {
+    syncShowHideCaption();
+    return;
+  }
   // Minimising sends the window to the tray; there is no minimised state
   // with a taskbar button.
   setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -1,9 +1,15 @@
+#include "app/TrayActivation.h"
+#include "app/TrayAnimation.h"
 #include "support/BoardWindows.h"
+#include "support/QuietWindows.h"
 
 #include <QAccessible>
 #include <QTextEdit>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(TTrayMode)
+Q_DECLARE_METATYPE(TTrayAction)
 
 class TestForm1 : public QObject, TBoardWindows {
   Q_OBJECT
@@ -100,26 +106,222 @@ private Q_SLOTS:
       QCOMPARE(contentOf(FData->file(f)), QByteArray());
   }
 
-  // The first show leaves none of the view's design-time placeholders on screen,
-  // and the tray menu's caption follows without the menu announcing that it opens.
-  void showHideToggleAndMinimise() {
+  // The tray the test's window goes to; offscreen there is none to find.
+  void setTray(TTrayMode mode) {
+    FForm->setTrayProbe([mode] { return mode; });
+  }
+  // Out of sight: hidden in the tray, or minimised to the taskbar without one.
+  bool away() const {
+    return FForm->trayMode() == TTrayMode::None ? FForm->isVisible() && FForm->isMinimized()
+                                                : FForm->isHidden();
+  }
+  void enter(const QString &entry) {
+    if (entry == u"N9")
+      FForm->N9->trigger();
+    else if (entry == u"N13")
+      FForm->N13->trigger();
+    else if (entry == u"click")
+      FForm->TrayIcon1Click();
+    else if (entry == u"double-click")
+      FForm->TrayIcon1DblClick();
+    else if (entry == u"minimise")
+      FForm->showMinimized();
+    else if (entry == u"second start")
+      FForm->BringForward();
+    else
+      QFAIL("no such entry");
+  }
+
+  // Every way out of sight and back, in each kind of tray: the window comes
+  // back where it was, as large as it was, and the tray menu's caption follows
+  // without the menu announcing that it opens.
+  void showHideEntries_data() {
+    QTest::addColumn<TTrayMode>("mode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("back");
+    const auto x = TTrayMode::XEmbed;
+    QTest::newRow("tray menu") << x << u"N9"_s << u"N9"_s;
+    QTest::newRow("main menu, then tray menu") << x << u"N13"_s << u"N9"_s;
+    QTest::newRow("double-click") << x << u"double-click"_s << u"double-click"_s;
+    QTest::newRow("minimise, double-click") << x << u"minimise"_s << u"double-click"_s;
+    QTest::newRow("minimise, second start") << x << u"minimise"_s << u"second start"_s;
+    QTest::newRow("SNI activation") << TTrayMode::StatusNotifier << u"click"_s << u"click"_s;
+    QTest::newRow("SNI double-click") << TTrayMode::StatusNotifier << u"N13"_s << u"double-click"_s;
+    QTest::newRow("no tray: Скрыть, Показать") << TTrayMode::None << u"N13"_s << u"N9"_s;
+    QTest::newRow("no tray: minimise, second start") << TTrayMode::None << u"minimise"_s
+                                                     << u"second start"_s;
+  }
+  void showHideEntries() {
+    QFETCH(TTrayMode, mode);
+    QFETCH(QString, out);
+    QFETCH(QString, back);
+    setTray(mode);
+    QCOMPARE(FForm->windowType(), mode == TTrayMode::None ? Qt::Window : Qt::Tool);
     FForm->N9Click();
+    // The first show leaves none of the view's design-time placeholders on screen.
     QCOMPARE(FForm->ItemView->FViRSSPubDate->text(), QString());
     QVERIFY(!FForm->Button3->isEnabled());
+    const QRect place = FForm->geometry();
     QCOMPARE(FForm->N9->text(), u"Скрыть"_s);
+    enter(out);
+    QTRY_VERIFY(away());
+    QTest::qWait(50); // nothing more happens to a window out of sight
+    QVERIFY(away());
+    QCOMPARE(FForm->N9->text(), u"Показать"_s);
+    QCOMPARE(FForm->N13->text(), u"Скрыть"_s);
+    if (mode != TTrayMode::StatusNotifier) {
+      FForm->TrayIcon1Click(); // a single click never shows a hidden window
+      QVERIFY(away());
+    }
+    enter(back);
+    QVERIFY(FForm->shownOnScreen());
+    QCOMPARE(FForm->geometry(), place);
+    QCOMPARE(FForm->N9->text(), u"Скрыть"_s);
+  }
+
+  // The window's type follows the tray as it comes and goes, and the window
+  // stays where the user can reach it.
+  void trayComesAndGoes_data() {
+    QTest::addColumn<TTrayMode>("from");
+    QTest::addColumn<QString>("out"); // how the window is left before the change, "" shown
+    QTest::addColumn<TTrayMode>("to");
+    QTest::addColumn<bool>("shown");
+    const auto x = TTrayMode::XEmbed, none = TTrayMode::None;
+    QTest::newRow("shown, tray goes") << x << QString() << none << true;
+    QTest::newRow("shown, tray comes") << none << QString() << x << true;
+    QTest::newRow("in the tray, tray goes") << x << u"N9"_s << none << true;
+    QTest::newRow("minimised, tray comes") << none << u"minimise"_s << x << false;
+    QTest::newRow("in the tray, another tray") << x << u"N9"_s << TTrayMode::StatusNotifier
+                                               << false;
+  }
+  void trayComesAndGoes() {
+    QFETCH(TTrayMode, from);
+    QFETCH(QString, out);
+    QFETCH(TTrayMode, to);
+    QFETCH(bool, shown);
+    setTray(from);
     FForm->N9Click();
+    FForm->move(FForm->pos() - QPoint(40, 30));
+    FForm->resize(700, 350);
+    const QRect place = FForm->geometry();
+    if (!out.isEmpty())
+      enter(out);
+    setTray(to);
+    QCOMPARE(FForm->windowType(), to == TTrayMode::None ? Qt::Window : Qt::Tool);
+    QCOMPARE(FForm->shownOnScreen(), shown);
+    QCOMPARE(FForm->isHidden(), !shown);
+    QCOMPARE(FForm->N9->text(), shown ? u"Скрыть"_s : u"Показать"_s);
+    if (!shown)
+      FForm->N9Click();
+    QCOMPARE(FForm->geometry(), place);
+    if (to == TTrayMode::None)
+      QVERIFY(FForm->windowFlags() & Qt::WindowMinimizeButtonHint);
+  }
+
+  // Without a tray the window is an ordinary one from the start, and the
+  // program entry's first show still happens.
+  void firstShowWithoutATray() {
+    FForm.reset();
+    FSettings.reset();
+    CreateQuietWindows(FSettings, FForm);
+    QCOMPARE(FForm->trayMode(), TTrayMode::None); // offscreen has no tray
     QVERIFY(FForm->isHidden());
-    QCOMPARE(FForm->N9->text(), u"Показать"_s);
-    FForm->TrayIcon1Click(); // a single click never shows a hidden window
-    QVERIFY(FForm->isHidden());
-    FForm->TrayIcon1DblClick();
-    QVERIFY(FForm->isVisible());
-    FForm->showMinimized();
-    QTRY_VERIFY(FForm->isHidden());
-    QCOMPARE(FForm->N9->text(), u"Показать"_s);
-    FForm->TrayIcon1DblClick();
-    QVERIFY(FForm->isVisible());
-    QVERIFY(!FForm->isMinimized());
+    FForm->N9Click();
+    QVERIFY(FForm->shownOnScreen());
+    QCOMPARE(FForm->windowType(), Qt::Window);
+  }
+
+  // A window the user brings forward shows the balloon of a stay-on-top
+  // window again for another while.
+  void activationRefreshesTheBalloon() {
+    setTray(TTrayMode::XEmbed);
+    FForm->N9Click();
+    QTRY_VERIFY(FForm->isActiveWindow()); // the show's own activation
+    FForm->applyStayOnTop(true);
+    QWidget other; // another program's window takes the focus
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(!FForm->isActiveWindow());
+    FForm->TimerHideBallon->setTimerType(Qt::PreciseTimer); // a coarse one may tell 5% less
+    FForm->TimerHideBallon->start();                         // a balloon is up
+    QTest::qWait(300);
+    const auto restarted = [this] { return FForm->TimerHideBallon->remainingTime() > 4800; };
+    QVERIFY(FForm->TimerHideBallon->isActive() && !restarted());
+    FForm->TrayIcon1Click();
+    QTRY_VERIFY(FForm->isActiveWindow());
+    QVERIFY(restarted());
+  }
+
+  void settingsChosenTwiceIsOneWindowBroughtForward() {
+    FForm->N9Click();
+    FForm->N2->trigger();
+    FForm->N7->trigger();
+    const auto open = [] {
+      int n = 0;
+      for (const QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<const TFormSetting *>(w) && w->isVisible() ? 1 : 0;
+      return n;
+    };
+    QCOMPARE(open(), 1);
+    QTRY_VERIFY(FSettings->isActiveWindow());
+  }
+
+  void trayActivation_data() {
+    QTest::addColumn<TTrayMode>("mode");
+    QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<TTrayAction>("action");
+    const auto x = TTrayMode::XEmbed, sni = TTrayMode::StatusNotifier;
+    QTest::newRow("click on a shown window") << x << QSystemTrayIcon::Trigger << true
+                                             << TTrayAction::BringForward;
+    QTest::newRow("click on a hidden window") << x << QSystemTrayIcon::Trigger << false
+                                              << TTrayAction::Nothing;
+    QTest::newRow("double-click") << x << QSystemTrayIcon::DoubleClick << false
+                                  << TTrayAction::Toggle;
+    QTest::newRow("SNI, shown") << sni << QSystemTrayIcon::Trigger << true << TTrayAction::Toggle;
+    QTest::newRow("SNI, hidden") << sni << QSystemTrayIcon::Trigger << false
+                                 << TTrayAction::Toggle;
+    QTest::newRow("menu") << x << QSystemTrayIcon::Context << true << TTrayAction::Nothing;
+    QTest::newRow("SNI, middle button") << sni << QSystemTrayIcon::MiddleClick << false
+                                        << TTrayAction::Nothing;
+  }
+  void trayActivation() {
+    QFETCH(TTrayMode, mode);
+    QFETCH(QSystemTrayIcon::ActivationReason, reason);
+    QFETCH(bool, shown);
+    QFETCH(TTrayAction, action);
+    QCOMPARE(TrayActivationAction(mode, reason, shown), action);
+  }
+
+  void tweenRect_data() {
+    QTest::addColumn<double>("progress");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("start") << 0.0 << QRect(1200, 770, 24, 24);
+    QTest::newRow("end") << 1.0 << QRect(-10, 100, 670, 300);
+    QTest::newRow("half way, rounded") << 0.5 << QRect(595, 435, 347, 162);
+    QTest::newRow("before the start") << -0.5 << QRect(1200, 770, 24, 24);
+    QTest::newRow("past the end") << 1.5 << QRect(-10, 100, 670, 300);
+  }
+  void tweenRect() {
+    QFETCH(double, progress);
+    QFETCH(QRect, rect);
+    QCOMPARE(TweenRect(QRect(1200, 770, 24, 24), QRect(-10, 100, 670, 300), progress), rect);
+  }
+
+  // The frame goes on its own, and a window closed mid-flight takes it along.
+  void trayAnimationFlightEnds() {
+    auto *frame = new TTrayAnimation(FForm.get());
+    const QRect icon(1200, 770, 24, 24), window(100, 100, 670, 300);
+    frame->fly(icon, window);
+    QVERIFY(frame->isVisible() && frame->isFlying());
+    QCOMPARE(frame->geometry(), icon);
+    QVERIFY(!frame->testAttribute(Qt::WA_WState_Hidden) && !frame->isActiveWindow());
+    QTRY_VERIFY(!frame->isVisible());
+    QCOMPARE(frame->geometry(), window);
+    frame->fly(window, icon);
+    FForm->close();
+    FForm.reset();
+    QTest::qWait(250);
   }
 
   // Nothing of an earlier feed stays behind, the link behind its title included.
