@@ -438,7 +438,8 @@ void TForm1::FormClose() {
   HideBalloon();
   FDestroying = true;
   TrayIcon1->hide();
-  // The window is a tool window, which Qt never counts as the last one open.
+  // With a tray the window is a tool window, which Qt never counts as the
+  // last one open, so the program quits by itself.
   // The quit is queued: a close that comes before the event loop runs (a
   // SIGTERM while the window is first shown) would otherwise be lost.
   QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,

@@ -41,8 +41,8 @@ int main(int argc, char *argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(VORNIX_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("vornix"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornix/vornix.png")));
-  // The main window is a tool window and goes to the tray; only closing it
-  // ends the program.
+  // The main window goes to the tray, or is minimised where there is none;
+  // only closing it ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
   // A start on a folder that Vornix already runs for brings that one forward
   // and ends here, before anything in the folder is touched.
