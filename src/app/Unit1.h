@@ -251,6 +251,8 @@ private:
   // The activation that follows a show from the tray is the show's own; the
   // show refreshes the balloon itself.
   QDeadlineTimer FShowActivation;
+  QDeadlineTimer FMinimiseEcho; // a minimised state that only echoes the one just left
+  bool FMinimisedToTray = false; // the window went to the tray by being minimised
   QHash<QTimer *, std::function<void()>> FTickHandlers;
   TStatusLine FStatusLine;
   QString FBalloonTitle;

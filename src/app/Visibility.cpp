@@ -12,10 +12,14 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // Long enough for any window manager to activate a window it has just mapped.
 constexpr int kShowActivationMs = 1000;
+// Long enough for the window system to report a state the window has just left.
+constexpr int kMinimiseEchoMs = 250;
 
 } // namespace
 
@@ -37,13 +41,15 @@ void TForm1::showFromTray() {
   if (const QRect icon = trayIconRect(); icon.isValid() && isHidden())
     FTrayAnimation->fly(icon, frameGeometry());
   FShowActivation.setRemainingTime(kShowActivationMs);
+  // Only a window that went to the tray minimised can hear its old state again.
+  if (std::exchange(FMinimisedToTray, false))
+    FMinimiseEcho.setRemainingTime(kMinimiseEchoMs);
   showNormal();
   raise();
   activateWindow();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   if (FDestroying)
     return;
-  FMinimiseToTrayTimer->stop(); // a late echo of the minimised state is not a new request
   RefreshBalloon();
 }
 
@@ -171,5 +177,10 @@ void TForm1::changeEvent(QEvent *event) {
   // Minimising sends the window to the tray; there is no minimised state
   // with a taskbar button.
   setWindowState(windowState() & ~Qt::WindowMinimized);
-  FMinimiseToTrayTimer->start();
+  // The first show's refresh runs inside the show, so a minimise the user
+  // makes meanwhile arrives late too; only one right after the show is an echo.
+  if (FMinimiseEcho.hasExpired()) {
+    FMinimisedToTray = true;
+    FMinimiseToTrayTimer->start();
+  }
 }
