@@ -13,23 +13,23 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString BusService = u"org.freedesktop.DBus"_s;
-const QString BusPath = u"/org/freedesktop/DBus"_s;
-const QString ApplicationInterface = u"org.freedesktop.Application"_s;
-const QString NamePrefix = u"org.vornix.Vornix.i"_s;
+const QString kBusService = u"org.freedesktop.DBus"_s;
+const QString kBusPath = u"/org/freedesktop/DBus"_s;
+const QString kApplicationInterface = u"org.freedesktop.Application"_s;
+const QString kNamePrefix = u"org.vornix.Vornix.i"_s;
 
 // Long enough for a first start busy under a sanitizer, short enough that a
 // hung one does not leave the user looking at nothing.
-constexpr int CallTimeoutMs = 2000;
+constexpr int kCallTimeoutMs = 2000;
 
-// RequestName's flag and answers, from the D-Bus specification.
-constexpr uint DoNotQueue = 4;
-constexpr uint PrimaryOwner = 1;
-constexpr uint AlreadyOwner = 4;
+// RequestName's flag and answers, as the bus daemon defines them.
+constexpr uint kDoNotQueue = 4;
+constexpr uint kPrimaryOwner = 1;
+constexpr uint kAlreadyOwner = 4;
 
 // A start that loses a race with an owner that is just quitting tries again,
 // but not for ever.
-constexpr int ClaimAttempts = 3;
+constexpr int kClaimAttempts = 3;
 
 void tell(const QString &line) {
   std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
@@ -60,7 +60,7 @@ TSingleInstance::~TSingleInstance() = default;
 QString TSingleInstance::busName(const QString &folder) {
   const QByteArray digest =
       QCryptographicHash::hash(canonical(folder).toUtf8(), QCryptographicHash::Sha256);
-  return NamePrefix + QString::fromLatin1(digest.left(16).toHex());
+  return kNamePrefix + QString::fromLatin1(digest.left(16).toHex());
 }
 
 bool TSingleInstance::claim() {
@@ -77,7 +77,7 @@ bool TSingleInstance::claimBusName() {
   if (!bus.isConnected() ||
       !bus.registerObject(FObjectPath, this, QDBusConnection::ExportScriptableSlots))
     return true;
-  for (int attempt = 0; attempt < ClaimAttempts; ++attempt) {
+  for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     switch (claimOnBus()) {
     case TBusClaim::Owned:
       return true;
@@ -100,19 +100,19 @@ bool TSingleInstance::claimBusName() {
 TSingleInstance::TBusClaim TSingleInstance::claimOnBus() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   QDBusMessage request =
-      QDBusMessage::createMethodCall(BusService, BusPath, BusService, u"RequestName"_s);
-  request << FBusName << DoNotQueue;
-  const QDBusMessage granted = bus.call(request, QDBus::Block, CallTimeoutMs);
+      QDBusMessage::createMethodCall(kBusService, kBusPath, kBusService, u"RequestName"_s);
+  request << FBusName << kDoNotQueue;
+  const QDBusMessage granted = bus.call(request, QDBus::Block, kCallTimeoutMs);
   if (granted.type() != QDBusMessage::ReplyMessage || granted.arguments().isEmpty())
     return TBusClaim::Failed;
   const uint answer = granted.arguments().constFirst().toUInt();
-  if (answer == PrimaryOwner || answer == AlreadyOwner)
+  if (answer == kPrimaryOwner || answer == kAlreadyOwner)
     return TBusClaim::Owned;
 
   QDBusMessage activate =
-      QDBusMessage::createMethodCall(FBusName, FObjectPath, ApplicationInterface, u"Activate"_s);
+      QDBusMessage::createMethodCall(FBusName, FObjectPath, kApplicationInterface, u"Activate"_s);
   activate << QVariant::fromValue(QVariantMap());
-  const QDBusMessage reply = bus.call(activate, QDBus::Block, CallTimeoutMs);
+  const QDBusMessage reply = bus.call(activate, QDBus::Block, kCallTimeoutMs);
   if (reply.type() == QDBusMessage::ReplyMessage)
     return TBusClaim::HandedOver;
   if (reply.errorName() == u"org.freedesktop.DBus.Error.ServiceUnknown"_s ||
