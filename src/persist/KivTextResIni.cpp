@@ -200,13 +200,18 @@ bool TKivTextResIni::ReadValues() {
     return false;
   }
   TPass pass{*this, *form, TIniFile(FFileName), form->objectName(), storedValueOptions(*this)};
-  if (pass.section.isEmpty() || !pass.ini.SectionHasKeys(pass.section))
+  // One read of the disk for the whole pass: every key would otherwise read
+  // and parse the file anew. Nothing is written back, since nothing changes.
+  if (pass.section.isEmpty() || !pass.ini.BeginUpdate() ||
+      !pass.ini.SectionHasKeys(pass.section))
     return false;
-  if (UseForForms && !readFormValues(pass))
-    return false;
-  return WalkComponents(form, admitter(*this, OnBeforeRead), [&](QObject *component) {
-    return forEachProperty(pass, component, readProperty);
-  });
+  const bool read =
+      (!UseForForms || readFormValues(pass)) &&
+      WalkComponents(form, admitter(*this, OnBeforeRead), [&](QObject *component) {
+        return forEachProperty(pass, component, readProperty);
+      });
+  pass.ini.EndUpdate();
+  return read;
 }
 
 // One replacement of the INI file for the whole pass, made even when the pass
