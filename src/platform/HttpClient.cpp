@@ -100,7 +100,8 @@ CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &
   keep(curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer));
   keep(curl_easy_setopt(handle, CURLOPT_URL, url.constData()));
   keep(curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"));
-  keep(curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  const bool secureOnly = options.keepHttps && url.toLower().startsWith("https:");
+  keep(curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, secureOnly ? "https" : "http,https"));
   keep(curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L));
   keep(curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects)));
   keep(curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.constData()));

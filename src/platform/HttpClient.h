@@ -25,6 +25,9 @@ struct THttpOptions {
   int lowSpeedSeconds = 30;
   qint64 maxBytes = 32LL * 1024 * 1024; // zero or less: no cap
   int maxRedirects = 5;
+  // A transfer begun over https follows redirects only to https: what it
+  // fetches must not be open to rewriting on the way.
+  bool keepHttps = false;
   // The certificate authorities servers are verified against. The program itself never
   // sets it; tests trust their own certificate authority through it.
   QByteArray caFile = {}; // empty: the system's store
