@@ -44,7 +44,7 @@ bool TForm1::IsConnected() {
 // The transfer runs on a worker thread while the window goes on painting;
 // closing the window cuts it off at once, the previous copy kept.
 THttpResult TForm1::transfer(const QString &address, const QString &fileName) {
-  auto client = std::make_shared<THttpClient>();
+  auto client = std::make_shared<THttpClient>(DownloadOptionsFor(fileName));
   auto result = std::make_shared<THttpResult>();
   const bool completed = TBusyWait::runAside(
       [client, result, address, fileName] { *result = client->download(address, fileName); },

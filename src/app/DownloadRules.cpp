@@ -1,11 +1,22 @@
 #include "app/DownloadRules.h"
 
+#include "zentara/ZentaraPage.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cstdlib>
+
+THttpOptions DownloadOptionsFor(const QString &fileName) {
+  THttpOptions options;
+  if (fileName.contains(u"zentara.html")) {
+    options.maxBytes = kZentaraMaxPageBytes;
+    options.keepHttps = true;
+  }
+  return options;
+}
 
 bool IsFreshCopy(const QString &fileName, const QDateTime &modified, const QDateTime &now,
                  int intervalMinutes) {

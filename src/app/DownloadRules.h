@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HttpClient.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -40,3 +42,8 @@ QDateTime ZeroDateTime();
 // The file's last-write time in local time, or ZeroDateTime() when the file
 // cannot be opened.
 QDateTime GetFileModified(const QString &fileName);
+
+// How the file is fetched. The side panel's page is small by nature and is a
+// page of links: it is capped far below a feed and is never redirected from
+// https to plain http.
+THttpOptions DownloadOptionsFor(const QString &fileName);

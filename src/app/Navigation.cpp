@@ -1,5 +1,6 @@
 // Stepping through the visible items, the jump list, and the keyword filter.
 #include "app/Unit1.h"
+#include "app/ControlHint.h"
 #include "components/KivTabSet.h"
 #include "feeds/KeywordFilter.h"
 #include "settings/Unit2.h"
@@ -67,8 +68,7 @@ void TForm1::CBFastTransitionCloseUp() {
 
 void TForm1::setFilterHint() {
   const QString hint = ChBFiltered->isChecked() ? u"Отключить фильтр"_s : u"Включить фильтр"_s;
-  ChBFiltered->setToolTip(hint);
-  ChBFiltered->setStatusTip(hint);
+  SetControlHint(ChBFiltered, hint);
 }
 
 void TForm1::ChBFilteredClick() {

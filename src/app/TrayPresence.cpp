@@ -31,7 +31,7 @@ void TForm1::applyTrayMode(TTrayMode mode) {
   // A window minimised to the taskbar goes to the tray that has come.
   if (wasMinimised) {
     syncShowHideCaption();
-    setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
+    syncZentaraTimer();
   }
 }
 

@@ -1,7 +1,7 @@
 #include "app/Unit1.h"
 
+#include "app/ControlHint.h"
 #include "app/MenuItems.h"
-#include "app/ProgramSite.h"
 #include "app/StatusTips.h"
 #include "app/TrayAnimation.h"
 #include "app/WindowPlacement.h"
@@ -11,12 +11,14 @@
 #include "feeds/ArchiveTemplates.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
-#include "platform/DataFolder.h"
-#include "platform/EventSound.h"
-#include "platform/TextFile.h"
 #include "persist/Components.h"
 #include "persist/KivTextResIni.h"
+#include "platform/DataFolder.h"
+#include "platform/EventSound.h"
+#include "platform/ProgramSite.h"
+#include "platform/TextFile.h"
 #include "settings/Unit2.h"
+#include "zentara/Advertising.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,13 +53,6 @@ constexpr int kMinWidthWithoutPanel = 510;
 template <typename W> W *named(W *widget, const char *name) {
   widget->setObjectName(QString::fromLatin1(name));
   return widget;
-}
-
-// Hints show as tooltips and, through status tips, in the status line.
-void setHint(QWidget *widget, const QString &hint) {
-  widget->setToolTip(hint);
-  widget->setStatusTip(hint);
-  widget->setAccessibleDescription(hint);
 }
 
 QLabel *hiddenLabel(const char *name, const char *caption, QWidget *parent) {
@@ -95,7 +90,8 @@ TForm1::~TForm1() {
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
-  return navigationEvent(watched, event) || QMainWindow::eventFilter(watched, event);
+  return navigationEvent(watched, event) || sidePanelEvent(watched, event) ||
+         QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::buildLayout() {
@@ -193,14 +189,14 @@ void TForm1::buildFilterBar() {
   bar->setContentsMargins(4, 4, 4, 4);
 
   EditFilter = named(new QLineEdit(Panel3), "EditFilter");
-  setHint(EditFilter, QStringLiteral("Введите ключевые слова через пробел"));
+  SetControlHint(EditFilter, QStringLiteral("Введите ключевые слова через пробел"));
   EditFilter->setAccessibleName(QStringLiteral("Ключевые слова"));
   ChBFiltered = named(new QCheckBox(QStringLiteral("Фильтр"), Panel3), "ChBFiltered");
   ChBFiltered->setEnabled(false);
   Button3 = named(new QPushButton(QStringLiteral("Удалить"), Panel3), "Button3");
   Button2 = named(new QPushButton(QStringLiteral("<Назад"), Panel3), "Button2");
   CBFastTransition = named(new QComboBox(Panel3), "CBFastTransition");
-  setHint(CBFastTransition, QStringLiteral("Быстрый переход"));
+  SetControlHint(CBFastTransition, QStringLiteral("Быстрый переход"));
   CBFastTransition->setAccessibleName(QStringLiteral("Быстрый переход"));
   Button1 = named(new QPushButton(QStringLiteral("Далее>"), Panel3), "Button1");
   for (QPushButton *b : {Button3, Button2, Button1})
@@ -215,23 +211,23 @@ void TForm1::buildFilterBar() {
   bar->addWidget(Button1);
 }
 
+// Panel1 is laid out by its resize handlers: the button strip on the left,
+// the framed panel filling the rest.
 void TForm1::buildSidePanel() {
   Panel1 = named(new QFrame, "Panel1");
-  Panel1->setFixedWidth(170);
-  auto *row = new QHBoxLayout(Panel1);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
+  Panel1->installEventFilter(this);
 
   Panel4 = named(new QFrame(Panel1), "Panel4");
   Panel4->setFixedWidth(10);
-  auto *buttonColumn = new QVBoxLayout(Panel4);
-  buttonColumn->setContentsMargins(0, 0, 0, 0);
+  Panel4->installEventFilter(this);
+  Panel1->setFixedWidth(Panel4->width() + kZentaraPanelWidth);
   KivXPSpeedButton1 = named(new QToolButton(Panel4), "KivXPSpeedButton1");
   KivXPSpeedButton1->setFixedSize(10, 40);
-  KivXPSpeedButton1->setArrowType(Qt::RightArrow);
-  setHint(KivXPSpeedButton1, QStringLiteral("Отключить \"Zentara\""));
+  KivXPSpeedButton1->setAutoRaise(true);
   KivXPSpeedButton1->setAccessibleName(QStringLiteral("Zentara"));
-  buttonColumn->addWidget(KivXPSpeedButton1, 0, Qt::AlignVCenter);
+  KivXPSpeedButton1->installEventFilter(this);
+  connect(KivXPSpeedButton1, &QToolButton::clicked, this,
+          [this] { KivXPSpeedButton1Click(KivXPSpeedButton1); });
 
   EGBScrollBoxAdvertising = named(new TKivGroupBox(Panel1), "EGBScrollBoxAdvertising");
   EGBScrollBoxAdvertising->setCaption(QStringLiteral(" Zentara "));
@@ -243,13 +239,15 @@ void TForm1::buildSidePanel() {
   EGBScrollBoxAdvertising->setPalette(green);
   auto *inside = new QVBoxLayout(EGBScrollBoxAdvertising);
   inside->setContentsMargins(0, 0, 0, 0);
-  ScrollBoxAdvertising = named(new QScrollArea(EGBScrollBoxAdvertising), "ScrollBoxAdvertising");
-  ScrollBoxAdvertising->setFrameShape(QFrame::NoFrame);
-  ScrollBoxAdvertising->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ScrollBoxAdvertising =
+      named(new TScrollBoxAdvertising(EGBScrollBoxAdvertising), "ScrollBoxAdvertising");
+  ScrollBoxAdvertising->setAccessibleName(QStringLiteral("Zentara"));
+  // Only the frame's caption is green; the page is in the window-text colour.
+  QPalette text = ScrollBoxAdvertising->palette();
+  text.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+  ScrollBoxAdvertising->setPalette(text);
   inside->addWidget(ScrollBoxAdvertising);
-
-  row->addWidget(Panel4);
-  row->addWidget(EGBScrollBoxAdvertising, 1);
+  syncSidePanelButton();
 }
 
 void TForm1::buildMenus() {
@@ -325,6 +323,7 @@ void TForm1::buildTimers() {
   Timer1 = makeTimer("Timer1", 30 * 60000 + 5000);
   Timer2 = makeTimer("Timer2", 500);
   TimerAdvertisingShow = makeTimer("TimerAdvertisingShow", 3000);
+  bindTimer(TimerAdvertisingShow, &TForm1::TimerAdvertisingShowTimer);
   TimerHideBallon = makeTimer("TimerHideBallon", 5000);
   bindTimer(TimerHideBallon, &TForm1::TimerHideBallonTimer);
 
@@ -453,7 +452,7 @@ bool TForm1::zentaraPanelVisible() const {
 }
 
 void TForm1::layoutSidePanel() {
-  Panel1->setFixedWidth(zentaraPanelVisible() ? 170 : Panel4->width());
+  Panel1->setFixedWidth(Panel4->width() + (zentaraPanelVisible() ? kZentaraPanelWidth : 0));
   applyWidthRule();
 }
 

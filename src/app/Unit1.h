@@ -40,6 +40,7 @@ class TRSSViewItem;
 struct TRSSItemData;
 class TKivTextResIni;
 class TURLLabel;
+class TScrollBoxAdvertising;
 
 // The main window. It hosts the site tabs, the feed header and item view,
 // the filter and navigation bar, the side panel, the status bar, the tray
@@ -80,7 +81,7 @@ public:
   QFrame *Panel4;
   QToolButton *KivXPSpeedButton1;
   TKivGroupBox *EGBScrollBoxAdvertising;
-  QScrollArea *ScrollBoxAdvertising;
+  TScrollBoxAdvertising *ScrollBoxAdvertising;
   QSystemTrayIcon *TrayIcon1;
   QMenu *KivPopupMenu1;
   QAction *N9, *N7, *N6Action, *N5Action, *N8;
@@ -166,7 +167,15 @@ public:
   void KivTextResIni1AfterExecute();
   static void KivTextResIni1UseReadVal(QObject *Instance, const QString &PropName,
                                        const QVariant &Value, bool &UseVal);
+  void LoadZentaraPage(const QString &url);
+  void TimerAdvertisingShowTimer();
+  void KivXPSpeedButton1Click(QObject *Sender);
+  void KivXPSpeedButton1MouseEnter();
+  void Panel1Resize();
+  void Panel4Resize();
   bool zentaraPanelVisible() const;
+  // What hiding the side panel gives back to the window's width.
+  static constexpr int kZentaraPanelWidth = 160;
 
 Q_SIGNALS:
   // Every outcome as it is reported to the user, for listeners such as a log.
@@ -194,6 +203,12 @@ private:
   void buildStateFile();
   void restorePlace();
   void layoutSidePanel();
+  bool sidePanelEvent(QObject *watched, QEvent *event);
+  void syncSidePanelButton();
+  void syncZentaraTimer();
+  void narrowForHiddenPanel();
+  void keepRightEdgeOnScreen();
+  int screenRightEdge() const;
   void bindTimer(QTimer *timer, void (TForm1::*handler)());
   void FormCreate();
   void FormShow();
@@ -251,7 +266,7 @@ private:
   // The activation that follows a show from the tray is the show's own; the
   // show refreshes the balloon itself.
   QDeadlineTimer FShowActivation;
-  QDeadlineTimer FMinimiseEcho; // a minimised state that only echoes the one just left
+  QDeadlineTimer FMinimiseEcho;  // a minimised state that only echoes the one just left
   bool FMinimisedToTray = false; // the window went to the tray by being minimised
   QHash<QTimer *, std::function<void()>> FTickHandlers;
   TStatusLine FStatusLine;

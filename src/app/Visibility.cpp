@@ -1,6 +1,6 @@
 #include "about/About.h"
 #include "app/MenuItems.h"
-#include "app/ProgramSite.h"
+#include "platform/ProgramSite.h"
 #include "app/TrayActivation.h"
 #include "app/TrayAnimation.h"
 #include "app/Unit1.h"
@@ -33,7 +33,7 @@ void TForm1::N9Click() {
   if (FDestroying)
     return;
   syncShowHideCaption();
-  setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
+  syncZentaraTimer();
 }
 
 void TForm1::showFromTray() {
@@ -172,6 +172,7 @@ void TForm1::changeEvent(QEvent *event) {
     return;
   if (FTrayMode == TTrayMode::None || !(windowState() & Qt::WindowMinimized)) {
     syncShowHideCaption();
+    syncZentaraTimer();
     return;
   }
   // Minimising sends the window to the tray; there is no minimised state

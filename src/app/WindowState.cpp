@@ -8,6 +8,7 @@
 #include "persist/KivTextResIni.h"
 #include "platform/TextFile.h"
 #include "settings/Unit2.h"
+#include "zentara/Advertising.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -61,7 +62,7 @@ void TForm1::FormShow() {
           KivTabSet1Changed(shown);
       },
       Qt::QueuedConnection);
-  setTimerActive(TimerAdvertisingShow, zentaraPanelVisible() && isVisible());
+  syncZentaraTimer();
 }
 
 // An empty stored value never overwrites a control.
@@ -82,6 +83,8 @@ void TForm1::KivTextResIni1AfterExecute() {
   layoutSidePanel();
   restorePlace();
   // The saved tab is selected once the window has been painted (FormShow).
+  ScrollBoxAdvertising->ClearZentaraPanel();
+  KivXPSpeedButton1Click(KivTextResIni1);
 }
 
 // Only positive numbers are taken. Position is the frame's, as pos() and

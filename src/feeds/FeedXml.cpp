@@ -48,15 +48,6 @@ xmlParserInputPtr refuseExternalEntity(const char *, const char *, xmlParserCtxt
   return nullptr;
 }
 
-void initialiseParser() {
-  static const bool initialised = [] {
-    xmlInitParser();
-    xmlSetExternalEntityLoader(refuseExternalEntity);
-    return true;
-  }();
-  Q_UNUSED(initialised);
-}
-
 // The first error is the one that says what is wrong; later ones are often
 // only "Premature end of data".
 struct TFirstError {
@@ -74,6 +65,15 @@ struct TFirstError {
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 } // namespace
+
+void InitialiseXmlParsing() {
+  static const bool initialised = [] {
+    xmlInitParser();
+    xmlSetExternalEntityLoader(refuseExternalEntity);
+    return true;
+  }();
+  Q_UNUSED(initialised);
+}
 
 bool TXmlElement::hasChildNodes() const {
   return FNode && firstContentNode(FNode) != nullptr;
@@ -125,7 +125,7 @@ TXmlElement TXmlDocument::root() const {
 }
 
 TXmlParseResult TXmlDocument::parse(const QByteArray &bytes) {
-  initialiseParser();
+  InitialiseXmlParsing();
   TXmlParseResult result;
   const TXmlDecoded decoded = DecodeXml(bytes);
   if (!decoded.error.isEmpty()) {

@@ -37,6 +37,11 @@ private:
 // repertoire that every text of the reader is in.
 QString TextFromDocument(const QByteArray &utf8);
 
+// Readies libxml2 once for the process: whatever a document or page asks,
+// no external entity, DTD or schema is ever loaded. Every parse calls it
+// first; calling it again costs nothing.
+void InitialiseXmlParsing();
+
 class TXmlDocument;
 
 struct TXmlParseResult {

@@ -31,6 +31,8 @@ SITE_C = [dict(zip(FIELDS, i)) for i in [
 FEEDS = {"/a/rss.xml": ("Site A", SITE_A), "/b/jobs.xml": ("Site B", SITE_B),
          "/c/new.xml": ("Site C", SITE_C)}
 ARCHIVE = "xml/0vx_arhive.xml"
+ZENTARA = "/_vx_advertising/advertising_show.php"
+NEWS = "Свежие проекты недели"
 
 
 class Failure(Exception):
@@ -48,11 +50,15 @@ def rss(title, items):
 class Feeds(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         self.server.requests.append(self.path)
-        if self.path not in FEEDS:
+        if self.path == ZENTARA:
+            body, kind = (f'<html><meta charset="windows-1251"><title>Zentara</title><p>'
+                          f'<a href="https://a.example/news">{NEWS}</a>').encode("cp1251"), "text/html"
+        elif self.path in FEEDS:
+            body, kind = rss(*FEEDS[self.path]), "application/rss+xml; charset=utf-8"
+        else:
             return self.send_error(404)
-        body = rss(*FEEDS[self.path])
         self.send_response(200)
-        self.send_header("Content-Type", "application/rss+xml; charset=utf-8")
+        self.send_header("Content-Type", kind)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         if self.path in self.server.stalled:  # silent after the headers until the server stops
@@ -208,6 +214,7 @@ def scenario(window, folder, requests):
     subprocess.run(["wmctrl", "-i", "-r", window_id, "-e", "0,40,80,-1,-1"], check=True)
     wait_until("the window to move", lambda: window.box("frame").x < 100)
 
+    side_panel(window)
     tab("Site A", SITE_A[0], "/a/rss.xml")
     tab("Site B", SITE_B[0], "/b/jobs.xml")
     tab("Site A", SITE_A[0])
@@ -227,6 +234,15 @@ def scenario(window, folder, requests):
     subprocess.run(["wmctrl", "-i", "-c", window_id], check=True)
     if window.process.wait(timeout=15) != 0:
         raise Failure(f"vx exited with status {window.process.returncode} after its window closed")
+
+
+def side_panel(window):
+    """The side panel shows the page of its server, and its button switches it off and on."""
+    wait_until("the side panel's page", lambda: window.find("label", NEWS) is not None)
+    window.click("push button", "Zentara")
+    wait_until("the side panel to empty", lambda: window.find("label", NEWS) is None)
+    window.click("push button", "Zentara")
+    wait_until("the page again", lambda: window.find("label", NEWS) is not None)
 
 
 def add_board(window, requests):
@@ -260,7 +276,7 @@ def run(name, vx, play, prepare=lambda folder: None, stalled=()):
     shutil.copy(os.path.join(os.path.dirname(vx), "defaultvx.html"), folder)
     prepare(folder)
     env = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-               no_proxy="127.0.0.1")
+               no_proxy="127.0.0.1", VORNIX_ZENTARA_URL=base + ZENTARA)
     env.pop("QT_QPA_PLATFORM", None)  # the real desktop, not the offscreen stand-in
     with open(os.path.join(folder, "vx.log"), "wb") as log:
         process = subprocess.Popen(["./vx"], cwd=folder, env=env, stdout=log,

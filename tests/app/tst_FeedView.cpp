@@ -1,5 +1,5 @@
 #include "app/MenuItems.h"
-#include "app/ProgramSite.h"
+#include "platform/ProgramSite.h"
 #include "support/BoardWindows.h"
 
 using namespace Qt::StringLiterals;

@@ -70,13 +70,13 @@ private Q_SLOTS:
     QCOMPARE(FForm->size(), QSize(670, 300));
     FForm->lft->setText(u"0"_s);
     FForm->lfl->setText(u"abc"_s);
-    FForm->lfw->setText(u"800"_s);
+    FForm->lfw->setText(u"700"_s);
     FForm->lfh->setText(u"-5"_s);
     FForm->lti->setText(u"3"_s); // more than there are tabs
     FForm->EditFilter->setText(u"qt c++"_s);
     FForm->KivTextResIni1AfterExecute();
     QCOMPARE(FForm->pos(), before);
-    QCOMPARE(FForm->size(), QSize(800, 300));
+    QCOMPARE(FForm->size(), QSize(700, 300));
     QCOMPARE(FForm->KivTabSet1->TabIndex(), 0);
     QVERIFY(FForm->ChBFiltered->isEnabled());
     QCOMPARE(FForm->FilterText, u"qt c++"_s);

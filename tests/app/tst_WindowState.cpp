@@ -71,7 +71,7 @@ private Q_SLOTS:
   void windowsStateFile_data() {
     QTest::addColumn<QString>("left");
     QTest::addColumn<bool>("onScreen");
-    QTest::newRow("on screen") << u"100"_s << true;
+    QTest::newRow("on screen") << u"60"_s << true;
     QTest::newRow("off every screen") << u"9000"_s << false;
   }
   void windowsStateFile() {
@@ -82,7 +82,7 @@ private Q_SLOTS:
     show();
     QTRY_COMPARE(FForm->KivTabSet1->TabIndex(), 2);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(FForm->pos(), onScreen ? QPoint(100, 120) : FirstStartPlace(screen, QSize(700, 350)));
+    QCOMPARE(FForm->pos(), onScreen ? QPoint(60, 120) : FirstStartPlace(screen, QSize(700, 350)));
     QCOMPARE(FForm->size(), QSize(700, 350));
     QCOMPARE(FForm->EditFilter->text(), u"php mysql"_s);
     QVERIFY(FForm->ChBFiltered->isEnabled() && !FForm->ChBFiltered->isChecked());

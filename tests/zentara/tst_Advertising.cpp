@@ -1,0 +1,108 @@
+#include "feeds/URLLbl.h"
+#include "zentara/Advertising.h"
+
+#include <QScrollBar>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+// The panel's labels as they are shown: colour, font and alignment, and how
+// the column scrolls.
+class TestAdvertising : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TScrollBoxAdvertising> FBox;
+
+  QString look(const TURLLabel *label) const {
+    const QFont font = label->font();
+    return u"%1 %2 %3pt%4%5 %6"_s.arg(
+        label->text(), label->palette().color(QPalette::WindowText).name(),
+        QString::number(font.pointSize()), font.italic() ? u" italic"_s : QString(),
+        font.bold() ? u" bold"_s : QString(),
+        label->alignment() & Qt::AlignRight  ? u"right"_s
+        : label->alignment() & Qt::AlignLeft ? u"left"_s
+                                             : u"center"_s);
+  }
+
+private Q_SLOTS:
+  void init() {
+    FBox = std::make_unique<TScrollBoxAdvertising>();
+    QFont font = FBox->font();
+    font.setPointSize(8);
+    FBox->setFont(font);
+    FBox->resize(160, 120);
+    FBox->show();
+    FBox->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FBox.get()));
+  }
+  void cleanup() { FBox.reset(); }
+
+  // "<caption> <colour> <size> [italic] [bold] <alignment>"
+  void labelLooks_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("shown");
+    const QString text = QPalette().color(QPalette::WindowText).name();
+    QTest::newRow("title") << u"<title> Вести </title>"_s << u"Вести %1 14pt center"_s.arg(text);
+    QTest::newRow("link") << u"<a href='https://a.example/'>A</a>"_s << u"A #0000ff 8pt center"_s;
+    QTest::newRow("plain") << u"<a>A</a>"_s << u"A %1 8pt center"_s.arg(text);
+    QTest::newRow("named colour, link and text alike")
+        << u"<a href='https://a.example/' color='Green' align='RIGHT'>A</a>"_s
+        << u"A #008000 8pt right"_s;
+    QTest::newRow("named colour without a link")
+        << u"<a color='maroon' align='left'>A</a>"_s << u"A #800000 8pt left"_s;
+    QTest::newRow("styled") << u"<a fontsize='12' italic='1' bold='yes'>A</a>"_s
+                            << u"A %1 12pt italic bold center"_s.arg(text);
+    QTest::newRow("a size no screen could show")
+        << u"<a fontsize='100000'>A</a>"_s << u"A %1 72pt center"_s.arg(text);
+  }
+  void labelLooks() {
+    QFETCH(QString, page);
+    QFETCH(QString, shown);
+    FBox->RenderZentaraPage(page, 8);
+    const QList<TURLLabel *> labels = FBox->labels();
+    QCOMPARE(labels.size(), 2);
+    QCOMPARE(look(labels.first()), shown);
+    QCOMPARE(look(labels.last()),
+             u"   %1 8pt left"_s.arg(QPalette().color(QPalette::WindowText).name()));
+  }
+
+  void aNewPageReplacesTheOld() {
+    FBox->RenderZentaraPage(u"<a>1</a><a>2</a><a>3</a>"_s, 8);
+    FBox->RenderZentaraPage(u"<a>4</a>"_s, 8);
+    QCOMPARE(FBox->labels().size(), 2);
+    QCOMPARE(FBox->labels().first()->text(), u"4"_s);
+    FBox->ClearZentaraPanel();
+    QVERIFY(FBox->labels().isEmpty());
+  }
+
+  // A notch scrolls by four pixels; a touchpad's small steps add up to the
+  // same; a click on a label gives the panel the keyboard focus.
+  void wheelAndFocus() {
+    QString page;
+    for (int n = 0; n < 60; ++n)
+      page += u"<a href='https://a.example/%1'>Проект номер %1</a>"_s.arg(n);
+    FBox->RenderZentaraPage(page, 8);
+    QScrollBar *bar = FBox->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 100);
+    const auto turn = [this](int angle) {
+      QWheelEvent wheel(QPointF(20, 20), FBox->mapToGlobal(QPointF(20, 20)), {}, {0, angle},
+                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(FBox->viewport(), &wheel);
+    };
+    turn(-120);
+    QCOMPARE(bar->value(), 4);
+    for (int n = 0; n < 4; ++n)
+      turn(-30);
+    QCOMPARE(bar->value(), 8);
+    turn(360);
+    QCOMPARE(bar->value(), 0);
+
+    FBox->clearFocus();
+    TURLLabel *plain = FBox->labels().last();
+    QTest::mouseClick(plain, Qt::LeftButton);
+    QTRY_VERIFY(FBox->hasFocus());
+  }
+};
+
+QTEST_MAIN(TestAdvertising)
+#include "tst_Advertising.moc"

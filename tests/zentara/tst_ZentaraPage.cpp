@@ -1,0 +1,170 @@
+#include "support/FileBytes.h"
+#include "support/GoldenFile.h"
+#include "zentara/ZentaraPage.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Characters a dump line would hide are written as code points.
+QString visible(const QString &text) {
+  QString out;
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u == u'\n')
+      out += u"\\n"_s;
+    else if (u < 0x20 || (u >= 0x7F && u <= 0xA0))
+      out += u"<U+"_s + QString::number(u, 16).toUpper().rightJustified(4, u'0') + u'>';
+    else
+      out += c;
+  }
+  return out;
+}
+
+QString alignmentName(const QString &align) {
+  switch (ZentaraAlignment(align)) {
+  case Qt::AlignLeft:
+    return u"left"_s;
+  case Qt::AlignRight:
+    return u"right"_s;
+  default:
+    return u"center"_s;
+  }
+}
+
+QString dump(const QList<TZentaraLabel> &labels) {
+  QStringList lines;
+  for (const TZentaraLabel &label : labels) {
+    const std::optional<QColor> color = ZentaraColor(label.color);
+    lines << QStringList{visible(label.text),
+                         label.link.isEmpty() ? u"-"_s : label.link,
+                         alignmentName(label.align),
+                         color ? color->name() : u"-"_s,
+                         QString::number(label.fontSize),
+                         label.italic ? u"i"_s : u"-"_s,
+                         label.bold ? u"b"_s : u"-"_s}
+                 .join(u" | "_s);
+  }
+  return lines.join(u'\n');
+}
+
+QList<TZentaraLabel> labelsOf(const QByteArray &bytes) {
+  return ParseZentaraPage(ZentaraPageText(bytes));
+}
+
+QByteArray links(int count) {
+  QByteArray page;
+  for (int n = 1; n <= count; ++n)
+    page += "<a href=\"https://example.org/" + QByteArray::number(n) + "\">Link " +
+            QByteArray::number(n) + "</a>\r\n";
+  return page;
+}
+
+// Filler up to `size` bytes, then `tail`.
+QByteArray padded(const QByteArray &unit, qsizetype size, const QByteArray &tail) {
+  QByteArray page = unit.repeated((size - tail.size()) / unit.size());
+  return page + QByteArray(size - tail.size() - page.size(), ' ') + tail;
+}
+
+} // namespace
+
+class TestZentaraPage : public QObject {
+  Q_OBJECT
+private Q_SLOTS:
+  void pages_data() { addGoldenRows(u"zentara/pages"_s); }
+  void pages() {
+    QFETCH(QString, input);
+    compareWithGolden(input, dump(labelsOf(contentOf(input))));
+  }
+
+  // How the bytes are decoded, beyond what the pages above show: where the
+  // prescan must not look, and the labels browsers re-map.
+  void encoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    const QByteArray cyrillic = "\xc0\xe0"; // "Аа" in Windows-1251, "юЮ" in KOI8-R
+    QTest::newRow("meta in a comment")
+        << "<!-- <meta charset=koi8-r> -->" + cyrillic << u"<!-- <meta charset=koi8-r> -->Аа"_s;
+    QTest::newRow("comment closed at once")
+        << "<!--><meta charset=koi8-r>" + cyrillic << u"<!--><meta charset=koi8-r>юЮ"_s;
+    QTest::newRow("meta in an attribute") << "<p title='<meta charset=koi8-r>'>" + cyrillic
+                                          << u"<p title='<meta charset=koi8-r>'>Аа"_s;
+    QTest::newRow("slash before charset")
+        << "<meta/charset='KOI8-R'/>" + cyrillic << u"<meta/charset='KOI8-R'/>юЮ"_s;
+    QTest::newRow("content without http-equiv")
+        << "<meta content='text/html; charset=koi8-r'>" + cyrillic
+        << u"<meta content='text/html; charset=koi8-r'>Аа"_s;
+    QTest::newRow("content with spaces and quotes")
+        << "<meta http-equiv=CONTENT-TYPE content=\"text/html;charset = 'koi8-r'\">" + cyrillic
+        << u"<meta http-equiv=CONTENT-TYPE content=\"text/html;charset = 'koi8-r'\">юЮ"_s;
+    QTest::newRow("meta past 1024 bytes")
+        << QByteArray(1020, ' ') + "<meta charset=koi8-r>" + cyrillic
+        << QString(1020, u' ') + u"<meta charset=koi8-r>Аа"_s;
+    QTest::newRow("utf-32 is not believed")
+        << "<meta charset=utf-32>" + cyrillic << u"<meta charset=utf-32>Аа"_s;
+    QTest::newRow("us-ascii means windows-1252")
+        << "<meta charset=us-ascii>\x93\xc0\x94"_ba << u"<meta charset=us-ascii>“À”"_s;
+    QTest::newRow("utf-16be bom") << "\xfe\xff\x04\x10\x00\r\x00\n\x00"
+                                     "a"_ba
+                                  << u"Аa"_s;
+    QTest::newRow("utf-8 bom, bad byte") << "\xef\xbb\xbf"
+                                            "a\xff"
+                                            "b"_ba
+                                         << u"a\uFFFDb"_s;
+  }
+  void encoding() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(ZentaraPageText(bytes), text);
+  }
+
+  void bounds_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("last");
+    const QByteArray title = "<title>Heading</title>";
+    const QByteArray deep = "<a href=\"deep\">Deep</a>";
+    QTest::newRow("1001 links") << links(1001) << 1000 << u"Link 1000"_s;
+    QTest::newRow("title first") << title + links(1000) << 1000 << u"Link 999"_s;
+    QTest::newRow("title last") << links(1000) + title << 1000 << u"Link 999"_s;
+    QTest::newRow("link ends at the cut")
+        << padded("<p>", kZentaraMaxPageBytes, deep) << 1 << u"Deep"_s;
+    QTest::newRow("link after the cut")
+        << padded("<p>", kZentaraMaxPageBytes + 1, deep.chopped(4)) + "</a>" << 1 << u"Dee"_s;
+    QTest::newRow("nested tags") << padded("<div><span><b>", kZentaraMaxPageBytes, deep) << 1
+                                 << u"Deep"_s;
+    QTest::newRow("nested links") << padded("<a href=\"x\"><b>x", kZentaraMaxPageBytes, deep)
+                                  << 1000 << u"x"_s;
+  }
+  void bounds() {
+    QFETCH(QByteArray, page);
+    QFETCH(int, count);
+    QFETCH(QString, last);
+    const QList<TZentaraLabel> labels = labelsOf(page);
+    QCOMPARE(labels.size(), count);
+    QCOMPARE(labels.last().text, last);
+    if (page.startsWith("<title>") || page.endsWith("</title>"))
+      QCOMPARE(labels.first().text, u"Heading"_s);
+  }
+
+  // The fuzzer's seeds and the pages above, replayed under the sanitisers.
+  void corpus() {
+    for (const char *folder : {"fuzz/ZentaraPage", "zentara/pages"}) {
+      const QDir dir(QStringLiteral(VORNIX_TEST_DATA "/") + QLatin1StringView(folder));
+      QVERIFY2(!dir.isEmpty(QDir::Files), folder);
+      for (const QFileInfo &info : dir.entryInfoList(QDir::Files)) {
+        const QList<TZentaraLabel> labels = labelsOf(contentOf(info.filePath()));
+        QVERIFY2(labels.size() <= kZentaraMaxLabels, qPrintable(info.filePath()));
+        for (const TZentaraLabel &label : labels)
+          QVERIFY2(!label.text.isEmpty() && label.text.front() > u' ' && label.text.back() > u' ',
+                   qPrintable(info.filePath()));
+      }
+    }
+  }
+};
+
+QTEST_GUILESS_MAIN(TestZentaraPage)
+#include "tst_ZentaraPage.moc"
