@@ -67,7 +67,7 @@ bool TForm1::PlayEventSound(int index) {
   if (index < 0 || index >= kEventSoundCount)
     return false;
   const TEventSoundEntry &entry = kEventSounds[index];
-  const QString path = TDataFolder::file(u"sounds/" + QString::fromLatin1(entry.fileName));
+  const QString path = TDataFolder::resource(u"sounds/" + QString::fromLatin1(entry.fileName));
   if (!QFileInfo::exists(path))
     return false;
   if (entry.asynchronous)

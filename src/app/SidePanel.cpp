@@ -66,7 +66,7 @@ void TForm1::TimerAdvertisingShowTimer() {
 void TForm1::LoadZentaraPage(const QString &url) {
   QString target = TDataFolder::file(u"html/zentara.html"_s);
   if (!DownloadFile(url, target, false))
-    target = TDataFolder::file(u"defaultvx.html"_s);
+    target = TDataFolder::resource(u"defaultvx.html"_s);
   if (FDestroying)
     return;
   const QString page = readZentaraFile(target);

@@ -53,3 +53,26 @@ void TForm1::setToolWindow(bool tool) {
   if (shown)
     show();
 }
+
+// Started at login: the window stays in the tray, but everything its first
+// show does (the saved state, the tabs, the first refresh) happens now. The
+// tray may come up a little after the program; a window nobody could reach
+// is shown once the wait is over.
+void TForm1::StartHidden(std::chrono::milliseconds trayWait) {
+  FormShow();
+  if (FTrayMode != TTrayMode::None || FDestroying)
+    return;
+  const QDeadlineTimer deadline(trayWait);
+  auto *wait = new QTimer(this);
+  wait->setInterval(std::min<std::chrono::milliseconds>(trayWait, std::chrono::milliseconds(500)));
+  connect(wait, &QTimer::timeout, this, [this, wait, deadline] {
+    CheckTray();
+    if (FDestroying || FTrayMode != TTrayMode::None || !isHidden()) {
+      wait->deleteLater();
+    } else if (deadline.hasExpired()) {
+      wait->deleteLater();
+      N9Click();
+    }
+  });
+  wait->start();
+}

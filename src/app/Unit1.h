@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -144,6 +145,9 @@ public:
   // Where the tray is looked for (every few seconds: Qt has no signal for a
   // tray that comes or goes); the check runs at once.
   void setTrayProbe(std::function<TTrayMode()> probe);
+  // Instead of the first show, at login: to the tray, or shown after trayWait
+  // if no tray has come by then.
+  void StartHidden(std::chrono::milliseconds trayWait = std::chrono::seconds(30));
   // Shown and not minimised: what "Скрыть" hides and "Показать" brings back.
   bool shownOnScreen() const { return isVisible() && !isMinimized(); }
   void KivPopupMenu1Popup();

@@ -5,6 +5,7 @@
 #include "settings/Unit2.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QLoggingCategory>
 
@@ -44,6 +45,17 @@ int main(int argc, char *argv[]) {
   // The main window goes to the tray, or is minimised where there is none;
   // only closing it ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  QCommandLineParser arguments;
+  arguments.setApplicationDescription(
+      QStringLiteral("Новые проекты с бирж фриланса: ленты RSS в трее."));
+  arguments.addHelpOption();
+  arguments.addVersionOption();
+  const QCommandLineOption hidden(
+      QStringLiteral("hidden"),
+      QStringLiteral("Запуститься в трее, не показывая окно (так Vornix запускается при входе "
+                     "в систему)."));
+  arguments.addOption(hidden);
+  arguments.process(app);
   // A start on a folder that Vornix already runs for brings that one forward
   // and ends here, before anything in the folder is touched.
   TSingleInstance instance(TDataFolder::path());
@@ -59,6 +71,9 @@ int main(int argc, char *argv[]) {
   TTerminationSignals termination;
   QObject::connect(&termination, &TTerminationSignals::received, &form1, &QWidget::close);
   QObject::connect(&instance, &TSingleInstance::activationRequested, &form1, &TForm1::BringForward);
-  form1.N9Click();
+  if (arguments.isSet(hidden))
+    form1.StartHidden();
+  else
+    form1.N9Click();
   return QApplication::exec();
 }

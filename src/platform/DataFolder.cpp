@@ -6,30 +6,51 @@
 #include <QStandardPaths>
 
 namespace {
+
 QString &overridePath() {
   static QString path;
   return path;
 }
 
-QString defaultPath() {
-  const QString exeDir = QCoreApplication::applicationDirPath();
-  if (QFileInfo(exeDir).isWritable())
-    return exeDir;
-  // Installed read-only (e.g. under /usr): keep the user's files in their own folder.
-  const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  QDir().mkpath(own);
-  return own;
+QString perUserFolder() {
+  const QString folder =
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Vornix";
+  QDir().mkpath(folder);
+  return folder;
 }
+
 } // namespace
+
+QString TDataFolder::sharedFolderFor(const QString &executableFolder) {
+  const QString shared = QDir::cleanPath(executableFolder + u"/../share/vornix");
+  return QFileInfo(shared).isDir() ? shared : QString();
+}
+
+// An installed program must not write beside itself even where it could (as
+// root, or installed in the user's own prefix): the folder belongs to the
+// package.
+QString TDataFolder::defaultPathFor(const QString &executableFolder) {
+  if (sharedFolderFor(executableFolder).isEmpty() && QFileInfo(executableFolder).isWritable())
+    return executableFolder;
+  return perUserFolder();
+}
 
 QString TDataFolder::path() {
   if (overridePath().isEmpty())
-    overridePath() = defaultPath();
+    overridePath() = defaultPathFor(QCoreApplication::applicationDirPath());
   return overridePath();
 }
 
 QString TDataFolder::file(const QString &relative) {
   return path() + u'/' + relative;
+}
+
+QString TDataFolder::resource(const QString &relative) {
+  const QString own = file(relative);
+  if (QFileInfo::exists(own))
+    return own;
+  const QString shared = sharedFolderFor(QCoreApplication::applicationDirPath());
+  return shared.isEmpty() ? own : shared + u'/' + relative;
 }
 
 void TDataFolder::setPath(const QString &path) {

@@ -3,6 +3,7 @@
 #include "components/KivGroupBox.h"
 #include "components/KivTabControl.h"
 #include "persist/KivTextResIni.h"
+#include "platform/Autostart.h"
 #include "platform/TextFile.h"
 #include "settings/RSSItem.h"
 #include "settings/SettingsHost.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -223,6 +226,9 @@ void TFormSetting::buildSettingsPage() {
   addCheck(ChBBallonsOff);
   ChBSoundsUse = checkBox(u"ChBSoundsUse"_s, u" Отключить звуки"_s, box);
   addCheck(ChBSoundsUse);
+  // Not one of the settings file's: the autostart entry itself is the record.
+  ChBAutostart = checkBox(u"ChBAutostart"_s, u" Запускать при входе в систему"_s, box);
+  addCheck(ChBAutostart);
   grid->setColumnStretch(1, 1);
   colourCaption(KivGroupBox2);
 }
@@ -239,6 +245,29 @@ void TFormSetting::connectHandlers() {
     connect(list, &QComboBox::currentIndexChanged, this, &TFormSetting::CBTimeOutChange);
   for (QCheckBox *check : {ChBStayOnTop, ChBStoreXMLItemPos, ChBBallonsOff, ChBSoundsUse})
     connect(check, &QCheckBox::toggled, this, &TFormSetting::CBTimeOutChange);
+  connect(ChBAutostart, &QCheckBox::clicked, this, &TFormSetting::ChBAutostartClick);
+}
+
+// A refusal leaves the box showing what is true, and says so.
+void TFormSetting::ChBAutostartClick(bool on) {
+  if (TAutostart::setEnabled(on))
+    return;
+  showAutostart();
+  auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                              (on ? u"Не удалось включить запуск при входе в систему:\n"_s
+                                  : u"Не удалось отключить запуск при входе в систему:\n"_s) +
+                                  QDir::toNativeSeparators(TAutostart::entryFile()),
+                              QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::WindowModal);
+  box->open();
+}
+
+// The entry may come or go behind the program's back (a session manager's
+// own settings), so the box is set from it whenever the window shows.
+void TFormSetting::showAutostart() {
+  const QSignalBlocker quiet(ChBAutostart);
+  ChBAutostart->setChecked(TAutostart::enabled());
 }
 
 void TFormSetting::FormCreate() {
@@ -249,6 +278,7 @@ void TFormSetting::FormCreate() {
     move(desktop->availableGeometry().center() - rect().center());
   KivTabControl1->setTabIndex(0);
   readSettings();
+  showAutostart();
   LoadSites();
   if (CBSites->count() > 0 && CBSites->currentIndex() < 0) {
     selectQuietly(0);
@@ -284,6 +314,7 @@ void TFormSetting::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
   if (!event->spontaneous() && !(FHost && FHost->destroying()))
     Button2->setEnabled(false);
+  showAutostart();
 }
 
 void TFormSetting::keyPressEvent(QKeyEvent *event) {

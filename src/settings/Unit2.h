@@ -62,6 +62,7 @@ public:
   QComboBox *CBAlphaBlend;        // the main window's transparency in per cent
   QCheckBox *ChBBallonsOff;       // checked: no desktop balloons
   QCheckBox *ChBSoundsUse;        // checked: no event sounds, as its caption says
+  QCheckBox *ChBAutostart;        // Vornix starts, in the tray, when the user logs in
   QPushButton *Button1;           // "Закрыть"
   TKivTextResIni *KivTextResIni1;
 
@@ -74,6 +75,7 @@ public:
   void Button6Click();
   void RSSDelClick(TRSSItem *row);
   void CBTimeOutChange();
+  void ChBAutostartClick(bool on);
   void KivTextResIni1AfterExecute();
 
   // The feed rows in the editor, top to bottom.
@@ -89,6 +91,7 @@ private:
   void buildSettingsPage();
   void buildPersistence();
   void connectHandlers();
+  void showAutostart();
 
   void FormCreate();
   void readSettings();
