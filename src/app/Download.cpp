@@ -75,11 +75,20 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
     return exists && RecordedSource(fileName) == address;
   }
 
+  // A copy of another address may be replaced: a crash right after that must
+  // not leave its record vouching for the new content. A failure keeps the
+  // copy, which gets its record back.
+  const QString recorded = RecordedSource(fileName);
+  const bool otherAddress = !recorded.isEmpty() && recorded != address;
+  if (otherAddress)
+    QFile::remove(SourceRecordName(fileName));
   THttpResult result;
   {
     TBusyCursor busy;
     result = transfer(address, fileName);
   }
+  if (otherAddress && !result.ok())
+    RecordSource(fileName, recorded);
   if (FDestroying)
     return false; // closed meanwhile: the transfer was cut off, and nobody is left to tell
   // A record left naming an earlier address would vouch for the new content

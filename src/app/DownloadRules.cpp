@@ -1,5 +1,6 @@
 #include "app/DownloadRules.h"
 
+#include "platform/SaveFile.h"
 #include "zentara/ZentaraPage.h"
 
 #include <QFile>
@@ -51,10 +52,9 @@ QString RecordedSource(const QString &fileName) {
 
 bool RecordSource(const QString &fileName, const QString &address) {
   QSaveFile record(SourceRecordName(fileName));
-  if (!record.open(QIODevice::WriteOnly))
-    return false;
   const QByteArray bytes = address.toUtf8();
-  return record.write(bytes) == bytes.size() && record.commit();
+  return record.open(QIODevice::WriteOnly) && record.write(bytes) == bytes.size() &&
+         CommitSaveFile(record, "source", bytes);
 }
 
 QString WithHttpScheme(const QString &url) {

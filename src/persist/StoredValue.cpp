@@ -1,6 +1,7 @@
 #include "persist/StoredValue.h"
 
 #include "platform/Codepage.h"
+#include "platform/SaveFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -58,7 +59,8 @@ QString sideFilePath(const TStoredValueOptions &options, const QString &name) {
 bool writeSideFile(const QString &path, const QString &text, QString *error) {
   QSaveFile file(path);
   const QByteArray bytes = TCodepage::toCp1251(text) + "\r\n";
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+      CommitSaveFile(file, "side", bytes))
     return true;
   if (error)
     *error = file.errorString();

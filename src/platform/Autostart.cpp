@@ -1,5 +1,7 @@
 #include "platform/Autostart.h"
 
+#include "platform/SaveFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -59,8 +61,7 @@ bool TAutostart::setEnabled(bool on) {
   if (!QDir().mkpath(QFileInfo(file).path()))
     return false;
   QSaveFile entry(file);
-  if (!entry.open(QIODevice::WriteOnly))
-    return false;
-  entry.write(entryText(QCoreApplication::applicationFilePath()).toUtf8());
-  return entry.commit();
+  const QByteArray bytes = entryText(QCoreApplication::applicationFilePath()).toUtf8();
+  return entry.open(QIODevice::WriteOnly) && entry.write(bytes) == bytes.size() &&
+         CommitSaveFile(entry, "autostart", bytes);
 }

@@ -1,5 +1,7 @@
 #include "platform/HttpClient.h"
 
+#include "platform/SaveFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -331,7 +333,7 @@ THttpResult THttpClient::download(const QString &url, const QString &fileName) c
     result = failure(THttpOutcome::Aborted, QStringLiteral("Aborted"));
   if (!result.ok()) {
     file.cancelWriting();
-  } else if (!file.commit()) {
+  } else if (!CommitSaveFile(file, "download")) {
     result.outcome = THttpOutcome::WriteFailed;
     result.error = file.errorString();
   }

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Codepage.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
 #include <QList>
@@ -323,7 +324,8 @@ bool TIniFile::Store(const QByteArray &content) {
   // QSaveFile refuses an existing read-only file even though its rename
   // would get past the flag, which matches Windows.
   QSaveFile file(FFileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+  if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+      !CommitSaveFile(file, "ini", content))
     return Fail();
   FError.clear();
   return true;

@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "platform/Codepage.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,13 +19,14 @@ void EnsureFile(const QString &fileName) {
   }
 }
 
+// Only the folder is made beforehand: an empty file created first would be
+// what a crash or a full disk leaves where there was none.
 bool WriteTextFile(const QString &fileName, const QString &text) {
-  EnsureFile(fileName);
+  QDir().mkpath(QFileInfo(fileName).absolutePath());
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly))
-    return false;
   const QByteArray bytes = TCodepage::toCp1251(text);
-  return file.write(bytes) == bytes.size() && file.commit();
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+         CommitSaveFile(file, "text", bytes);
 }
 
 QString ReadTextFile(const QString &fileName) {
