@@ -38,7 +38,8 @@ protected:
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vornix"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Vornix"));
+  // The display name follows the application name. Set on its own, Qt would
+  // append it to every window's caption, which already names the program.
   QApplication::setApplicationVersion(QStringLiteral(VORNIX_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("vornix"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornix/vornix.png")));
