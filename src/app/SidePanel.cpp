@@ -4,7 +4,6 @@
 #include "app/ControlHint.h"
 #include "app/Unit1.h"
 #include "components/KivGroupBox.h"
-#include "persist/KivTextResIni.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramSite.h"
 #include "zentara/Advertising.h"
