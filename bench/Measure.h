@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <functional>
@@ -24,4 +26,14 @@ inline std::vector<double> TimeRuns(int runs, const std::function<void()> &step)
 // `percent` of the sorted durations lie at or below the value returned.
 inline double Percentile(const std::vector<double> &sorted, int percent) {
   return sorted[std::min(sorted.size() - 1, sorted.size() * percent / 100)];
+}
+
+// This process's resident memory in KiB, or -1 when /proc cannot say.
+inline qint64 residentKiB() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly))
+    return -1;
+  static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
+  const auto match = rss.match(QString::fromLatin1(status.readAll()));
+  return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }

@@ -54,15 +54,6 @@ QByteArray boardFeed(int items) {
   return feed + "</channel></rss>\n";
 }
 
-qint64 residentKiB() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly))
-    return -1;
-  static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
-  const auto match = rss.match(QString::fromLatin1(status.readAll()));
-  return match.hasMatch() ? match.captured(1).toLongLong() : -1;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {

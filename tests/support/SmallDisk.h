@@ -3,17 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QString>
 
-// A small tmpfs mounted over a folder for one test, so that the test can fill
-// it. Mounting needs root, and a container may refuse it even then: mount()
-// then says why, and the test must skip, never pass.
+// A small tmpfs mounted over a folder, for a test to fill. Mounting needs root,
+// and a container may refuse it even then: mount() says why, and the test must
+// skip, never pass.
 class TSmallDisk {
 public:
   TSmallDisk() = default;
-  ~TSmallDisk() { unmount(); }
-  TSmallDisk(const TSmallDisk &) = delete;
-  TSmallDisk &operator=(const TSmallDisk &) = delete;
+  Q_DISABLE_COPY_MOVE(TSmallDisk)
+  // Lazily, so that a file a failed test left open cannot keep it mounted.
+  ~TSmallDisk() {
+    if (!FFolder.isEmpty())
+      QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), FFolder});
+  }
 
   // `size` as mount's size= option, such as "256k".
   bool mount(const QString &folder, const QString &size, QString *why) {
@@ -21,33 +23,24 @@ public:
     mount.start(QStringLiteral("mount"),
                 {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
                  QStringLiteral("size=") + size, QStringLiteral("tmpfs"), folder});
-    const bool mounted = mount.waitForFinished(10000) &&
-                         mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
-    if (!mounted && why)
+    if (mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit &&
+        mount.exitCode() == 0)
+      FFolder = folder;
+    else
       *why = mount.error() == QProcess::FailedToStart
                  ? QStringLiteral("the mount command cannot be run")
                  : QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
-    FFolder = mounted ? folder : QString();
-    return mounted;
+    return !FFolder.isEmpty();
   }
 
-  // Lazily, so that a file a failed test left open cannot keep it mounted.
-  void unmount() {
-    if (!FFolder.isEmpty())
-      QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), FFolder});
-    FFolder.clear();
-  }
-
-  // Takes every free block with one file; true when not even one more byte
-  // fits in a new file afterwards.
+  // Takes every free block; true when not one more byte fits in a new file.
   bool fill() const {
     QFile filler(QDir(FFolder).filePath(QStringLiteral("filler")));
+    QFile probe(QDir(FFolder).filePath(QStringLiteral("probe")));
     if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
       return false;
-    const QByteArray block(4096, 'f');
-    while (filler.write(block) == block.size()) {
+    while (filler.write(QByteArray(4096, 'f')) == 4096) {
     }
-    QFile probe(QDir(FFolder).filePath(QStringLiteral("probe")));
     const bool full =
         probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && probe.write("x") != 1;
     probe.remove();
