@@ -120,7 +120,7 @@ int main(int argc, char **argv) {
   // Connected after the window's own handler, so it runs once each refresh
   // has ended; a timer never fires again inside its own handler.
   int refresh = 0, missed = 0;
-  qint64 baseline = 0;
+  qint64 baseline = 0, last = 0;
   QString shown;
   QObject::connect(form.Timer1, &QTimer::timeout, &app, [&] {
     missed += server.requests().size() == 1 ? 0 : 1;
@@ -137,6 +137,7 @@ int main(int argc, char **argv) {
       // The first item of the last feed on screen: every refresh went the
       // whole way. Read now: quitting closes the window.
       shown = form.ItemView->FViRSSTitle->text();
+      last = residentKiB();
       app.quit();
     }
   });
@@ -147,7 +148,7 @@ int main(int argc, char **argv) {
   form.applyUpdateInterval(1, false);
   app.exec();
   const double seconds = clock.nsecsElapsed() / 1e9;
-  const qint64 growth = residentKiB() - baseline;
+  const qint64 growth = last - baseline;
   if (missed != 0 || !shown.startsWith(QStringLiteral("Проект %1-").arg(refreshes))) {
     std::fprintf(stderr, "%d refreshes downloaded nothing; the last one shows: %s\n", missed,
                  qPrintable(shown));
