@@ -2,6 +2,7 @@
 
 #include "platform/SaveFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -57,6 +58,43 @@ struct TBodySink {
   bool writeFailed = false;
 };
 
+// The headers of the last response only: a redirect's are of no use.
+struct THeaderSink {
+  QByteArray etag;
+  QByteArray lastModified;
+  QByteArray retryAfter;
+};
+
+size_t readHeader(char *data, size_t size, size_t count, void *userData) {
+  auto &sink = *static_cast<THeaderSink *>(userData);
+  const QByteArrayView line(data, static_cast<qsizetype>(size * count));
+  if (line.startsWith("HTTP/")) {
+    sink = {};
+  } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
+    const QByteArray name = line.first(colon).trimmed().toByteArray().toLower();
+    const QByteArray value = line.sliced(colon + 1).trimmed().toByteArray();
+    if (name == "etag")
+      sink.etag = value;
+    else if (name == "last-modified")
+      sink.lastModified = value;
+    else if (name == "retry-after")
+      sink.retryAfter = value;
+  }
+  return size * count;
+}
+
+// Retry-After is either a number of seconds or an HTTP date.
+qint64 retryAfterSeconds(const QByteArray &value) {
+  if (value.isEmpty())
+    return -1;
+  bool number = false;
+  const qint64 seconds = value.toLongLong(&number);
+  if (number)
+    return seconds >= 0 ? seconds : -1;
+  const QDateTime when = QDateTime::fromString(QString::fromLatin1(value), Qt::RFC2822Date);
+  return when.isValid() ? qMax(0LL, QDateTime::currentDateTimeUtc().secsTo(when)) : -1;
+}
+
 size_t writeBody(char *data, size_t size, size_t count, void *userData) {
   auto &sink = *static_cast<TBodySink *>(userData);
   const auto bytes = static_cast<qint64>(size * count);
@@ -79,10 +117,25 @@ size_t writeBody(char *data, size_t size, size_t count, void *userData) {
   return static_cast<size_t>(bytes);
 }
 
-TCurlList requestHeaders() {
+// A validator is the server's own text; a line break in it would start
+// another header, so such a one is never sent.
+bool sendable(const QByteArray &value) {
+  return !value.isEmpty() && !value.contains('\r') && !value.contains('\n');
+}
+
+bool isConditional(const THttpOptions &options) {
+  return sendable(options.ifNoneMatch) || sendable(options.ifModifiedSince);
+}
+
+TCurlList requestHeaders(const THttpOptions &options) {
+  QByteArrayList lines{"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"};
+  if (sendable(options.ifNoneMatch))
+    lines.append("If-None-Match: " + options.ifNoneMatch);
+  if (sendable(options.ifModifiedSince))
+    lines.append("If-Modified-Since: " + options.ifModifiedSince);
   curl_slist *list = nullptr;
-  for (const char *header : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"}) {
-    curl_slist *extended = curl_slist_append(list, header);
+  for (const QByteArray &header : std::as_const(lines)) {
+    curl_slist *extended = curl_slist_append(list, header.constData());
     if (!extended) {
       curl_slist_free_all(list);
       return {};
@@ -93,7 +146,8 @@ TCurlList requestHeaders() {
 }
 
 CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &url,
-                   curl_slist *headers, char *errorBuffer, TBodySink *sink) {
+                   curl_slist *headers, char *errorBuffer, TBodySink *sink,
+                   THeaderSink *headerSink) {
   CURLcode first = CURLE_OK;
   const auto keep = [&first](CURLcode code) {
     if (first == CURLE_OK)
@@ -125,6 +179,11 @@ CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &
                           static_cast<curl_off_t>(options.maxBytes)));
   keep(curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody));
   keep(curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink));
+  keep(curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, readHeader));
+  keep(curl_easy_setopt(handle, CURLOPT_HEADERDATA, headerSink));
+  // An empty string offers every encoding this libcurl can decode.
+  if (options.acceptCompressed)
+    keep(curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""));
   return first;
 }
 
@@ -186,9 +245,19 @@ QString curlError(CURLcode code, const char *errorBuffer) {
   return QString::fromUtf8(curl_easy_strerror(code));
 }
 
-THttpResult resultOf(CURLcode code, const TBodySink &sink, const char *errorBuffer) {
+THttpResult resultOf(CURLcode code, const TBodySink &sink, const THeaderSink &headers,
+                     bool conditional, const char *errorBuffer) {
   THttpResult result;
   result.httpStatus = responseCode(sink.handle);
+  result.etag = headers.etag;
+  result.lastModified = headers.lastModified;
+  result.retryAfterSeconds = retryAfterSeconds(headers.retryAfter);
+  // Only a question asked may be answered "not modified"; unasked, 304 is an
+  // error like any other status outside 2xx.
+  if (code == CURLE_OK && result.httpStatus == 304 && conditional) {
+    result.outcome = THttpOutcome::NotModified;
+    return result;
+  }
   // The callback's own reasons come first: libcurl only sees a refused write.
   if (sink.writeFailed) {
     result.outcome = THttpOutcome::WriteFailed;
@@ -315,20 +384,22 @@ THttpResult THttpClient::download(const QString &url, const QString &fileName) c
     return failure(THttpOutcome::WriteFailed, error);
 
   const TCurlHandle handle(curl_easy_init());
-  const TCurlList headers = requestHeaders();
+  const TCurlList headers = requestHeaders(FOptions);
   if (!handle || !headers)
     return failure(THttpOutcome::ConnectFailed, QStringLiteral("Cannot set up libcurl"));
 
   char errorBuffer[CURL_ERROR_SIZE] = {};
   TBodySink sink{handle.get(), &file, FOptions.maxBytes};
+  THeaderSink headerSink;
   // Addresses with Cyrillic paths or hosts go out percent-encoded and in punycode.
   const QUrl parsed(url, QUrl::TolerantMode);
   const QByteArray rawUrl = parsed.isValid() ? parsed.toEncoded() : url.toUtf8();
-  CURLcode code = configure(handle.get(), FOptions, rawUrl, headers.get(), errorBuffer, &sink);
+  CURLcode code =
+      configure(handle.get(), FOptions, rawUrl, headers.get(), errorBuffer, &sink, &headerSink);
   if (code == CURLE_OK)
     code = FAbort->perform(handle.get());
 
-  THttpResult result = resultOf(code, sink, errorBuffer);
+  THttpResult result = resultOf(code, sink, headerSink, isConditional(FOptions), errorBuffer);
   if (FAbort->aborted())
     result = failure(THttpOutcome::Aborted, QStringLiteral("Aborted"));
   if (!result.ok()) {

@@ -14,6 +14,7 @@ enum class THttpOutcome {
   TooLarge,       // the body exceeded THttpOptions::maxBytes
   WriteFailed,    // the target (or its temporary file) could not be written
   Aborted,        // THttpClient::abort() ended it
+  NotModified,    // 304 to a conditional request: the caller's copy is current
 };
 
 struct THttpOptions {
@@ -31,12 +32,25 @@ struct THttpOptions {
   // The certificate authorities servers are verified against. The program itself never
   // sets it; tests trust their own certificate authority through it.
   QByteArray caFile = {}; // empty: the system's store
+  // The validators of the copy the caller already holds, as the server sent
+  // them: a server that finds the copy current answers 304 without a body.
+  QByteArray ifNoneMatch = {};
+  QByteArray ifModifiedSince = {};
+  // Lets the server compress the body; the file gets it decoded, and maxBytes
+  // caps the decoded size, so a small body cannot unpack into a huge file.
+  bool acceptCompressed = false;
 };
 
 struct THttpResult {
   THttpOutcome outcome = THttpOutcome::ConnectFailed;
   long httpStatus = 0;
   QString error; // libcurl's or the file system's own words, for the log
+  // From the last response's headers: its validators, for the next
+  // conditional request, and how long the server asks to be left alone
+  // (negative when it does not say).
+  QByteArray etag;
+  QByteArray lastModified;
+  qint64 retryAfterSeconds = -1;
   bool ok() const { return outcome == THttpOutcome::Ok; }
 };
 

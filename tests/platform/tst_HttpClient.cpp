@@ -15,7 +15,8 @@ using namespace std::chrono_literals;
 
 char *toString(THttpOutcome outcome) {
   static constexpr const char *Names[] = {
-      "Ok", "ConnectFailed", "HttpError", "TransferBroken", "TooLarge", "WriteFailed", "Aborted"};
+      "Ok",       "ConnectFailed", "HttpError", "TransferBroken",
+      "TooLarge", "WriteFailed",   "Aborted",   "NotModified"};
   return qstrdup(Names[static_cast<int>(outcome)]);
 }
 
@@ -53,6 +54,7 @@ struct TCase {
 } // namespace
 
 Q_DECLARE_METATYPE(TCase)
+Q_DECLARE_METATYPE(THttpOptions)
 
 class THttpClientTest : public QObject {
   Q_OBJECT
@@ -178,6 +180,26 @@ private Q_SLOTS:
     redirect("loop", "/loop", HttpError, 6);
     redirect("to file:", "file:///etc/passwd", ConnectFailed, 1);
 
+    TTestResponse notModified = TTestResponse::error(304);
+    notModified.headers = {{"ETag", "\"v2\""}};
+    const THttpOptions asked{.ifNoneMatch = "\"v1\""};
+    QTest::newRow("304 to a conditional request") << TCase{notModified, NotModified, asked};
+    QTest::newRow("304 unasked") << TCase{notModified, HttpError};
+    QTest::newRow("validator with a line break, not sent")
+        << TCase{notModified, HttpError, {.ifNoneMatch = "\"v1\"\r\nX-Evil: 1"}};
+    // The body as zlib wraps it, which is what HTTP calls deflate.
+    const auto deflated = [](const QByteArray &body) {
+      TTestResponse response = TTestResponse::ok(qCompress(body).sliced(4));
+      response.headers = {{"Content-Encoding", "deflate"}};
+      return response;
+    };
+    QTest::newRow("compressed, decoded")
+        << TCase{deflated(big), Ok, {.acceptCompressed = true}, u"/feed"_s, big};
+    QTest::newRow("compressed, unpacking past the cap")
+        << TCase{deflated(QByteArray(1 << 20, 'x')),
+                 TooLarge,
+                 {.maxBytes = 65536, .acceptCompressed = true}};
+
     QTest::newRow("HTTPS, system's store") << TCase{{}, ConnectFailed, {}, FHttpsUrl};
     const QByteArray authority = QFile::encodeName(FSite.filePath(u"cert.pem"_s));
     QTest::newRow("HTTPS, own authority as caFile")
@@ -212,7 +234,8 @@ private Q_SLOTS:
       });
     const THttpResult result = client.download(url, FFolder->filePath(c.target));
     QCOMPARE(result.outcome, c.expected);
-    QCOMPARE(result.error.isEmpty(), c.expected == THttpOutcome::Ok);
+    QCOMPARE(result.error.isEmpty(),
+             c.expected == THttpOutcome::Ok || c.expected == THttpOutcome::NotModified);
     if (c.expected == THttpOutcome::Ok)
       QCOMPARE(result.httpStatus, 200L);
     if (c.expected == THttpOutcome::HttpError)
@@ -236,6 +259,62 @@ private Q_SLOTS:
       QCOMPARE((QByteArrayList{r.method, r.header("User-Agent"), r.header("Accept"),
                                r.header("Pragma"), r.header("Cache-Control"), r.header("Cookie")}),
                (QByteArrayList{"GET", "Vornix", "*/*", "no-cache", "no-cache", {}}));
+  }
+
+  // What a response says for the next request, and what a request asks.
+  void validators_data() {
+    QTest::addColumn<TTestHeaders>("sent");
+    QTest::addColumn<THttpOptions>("options");
+    QTest::addColumn<QByteArrayList>("read"); // ETag, Last-Modified
+    QTest::addColumn<qint64>("retryAfter");
+    QTest::addColumn<QByteArrayList>("asked"); // If-None-Match, If-Modified-Since, Accept-Encoding
+    const QByteArray date = "Mon, 07 Dec 2026 10:00:00 GMT";
+    const QByteArray soon =
+        QDateTime::currentDateTimeUtc().addSecs(120).toString(Qt::RFC2822Date).toLatin1();
+    QTest::newRow("none") << TTestHeaders{} << THttpOptions{} << QByteArrayList{{}, {}} << -1LL
+                          << QByteArrayList{{}, {}, {}};
+    QTest::newRow("validators, asked back")
+        << TTestHeaders{{"etag", "W/\"a1\""}, {"Last-Modified", date}}
+        << THttpOptions{.ifNoneMatch = "W/\"a0\"", .ifModifiedSince = date}
+        << QByteArrayList{"W/\"a1\"", date} << -1LL << QByteArrayList{"W/\"a0\"", date, {}};
+    QTest::newRow("Retry-After in seconds")
+        << TTestHeaders{{"Retry-After", "3600"}} << THttpOptions{.acceptCompressed = true}
+        << QByteArrayList{{}, {}} << 3600LL << QByteArrayList{{}, {}, "deflate"};
+    QTest::newRow("Retry-After as a date")
+        << TTestHeaders{{"Retry-After", soon}} << THttpOptions{} << QByteArrayList{{}, {}} << 120LL
+        << QByteArrayList{{}, {}, {}};
+    QTest::newRow("Retry-After in the past")
+        << TTestHeaders{{"Retry-After", "Thu, 01 Jan 2015 00:00:00 GMT"}} << THttpOptions{}
+        << QByteArrayList{{}, {}} << 0LL << QByteArrayList{{}, {}, {}};
+    QTest::newRow("Retry-After negative")
+        << TTestHeaders{{"Retry-After", "-5"}} << THttpOptions{} << QByteArrayList{{}, {}} << -1LL
+        << QByteArrayList{{}, {}, {}};
+  }
+  void validators() {
+    QFETCH(TTestHeaders, sent);
+    QFETCH(THttpOptions, options);
+    QFETCH(QByteArrayList, read);
+    QFETCH(qint64, retryAfter);
+    QFETCH(QByteArrayList, asked);
+    // The redirect's own validators must not be taken for the feed's.
+    TTestResponse hop = TTestResponse::redirect("/feed");
+    hop.headers += TTestHeaders{{"ETag", "\"hop\""}, {"Retry-After", "9"}};
+    FServer.route("/hop", hop);
+    TTestResponse response = TTestResponse::error(503, "busy");
+    response.headers = sent;
+    FServer.route("/feed", response);
+    const THttpResult result =
+        THttpClient(options).download(FServer.url("/hop"), FFolder->filePath(u"feed.xml"_s));
+    QCOMPARE((QByteArrayList{result.etag, result.lastModified}), read);
+    QVERIFY2(qAbs(result.retryAfterSeconds - retryAfter) <= 2,
+             qPrintable(QString::number(result.retryAfterSeconds)));
+    const TTestRequest request = FServer.requests().last();
+    QByteArray encodings = request.header("Accept-Encoding");
+    if (!encodings.isEmpty()) // whichever codings this libcurl decodes, deflate among them
+      encodings = encodings.contains("deflate") ? "deflate" : encodings;
+    QCOMPARE((QByteArrayList{request.header("If-None-Match"), request.header("If-Modified-Since"),
+                             encodings}),
+             asked);
   }
 };
 
