@@ -1,0 +1,116 @@
+#include "feeds/WatchCheck.h"
+
+#include "feeds/SeenItems.h"
+#include "platform/HttpClient.h"
+#include "platform/SaveFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct TValidators {
+  QByteArray etag;
+  QByteArray lastModified;
+};
+
+TValidators readValidators(const QString &fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    return {};
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  return {lines.value(0).trimmed(), lines.value(1).trimmed()};
+}
+
+// Written after the copy they describe, and removed when they cannot be:
+// validators that outran their copy would have the server vouch for a copy
+// that is not the one it sent.
+void writeValidators(const QString &fileName, const THttpResult &result) {
+  if (result.etag.isEmpty() && result.lastModified.isEmpty()) {
+    QFile::remove(fileName);
+    return;
+  }
+  const QByteArray bytes = result.etag + '\n' + result.lastModified + '\n';
+  QSaveFile file(fileName);
+  if (!(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+        CommitSaveFile(file, "validators", bytes)))
+    QFile::remove(fileName);
+}
+
+QString stem(const QString &address) {
+  const QString seen = TSeenItems::fileName(address);
+  return seen.first(seen.size() - int(qstrlen(".seen")));
+}
+
+} // namespace
+
+QString TWatchChecker::copyFileName(const QString &address) {
+  return stem(address) + u".xml"_s;
+}
+
+QString TWatchChecker::validatorsFileName(const QString &address) {
+  return stem(address) + u".http"_s;
+}
+
+TWatchResult TWatchChecker::check(const QString &address, const QDateTime &now) {
+  TWatchResult result = download(address, now);
+  if (result.status != TWatchResult::Checked)
+    return result;
+  QFile copy(copyFileName(address));
+  const TFeedParseResult parsed =
+      copy.open(QIODevice::ReadOnly) ? ParseFeed(copy.readAll()) : TFeedParseResult();
+  if (!parsed.ok())
+    return {TWatchResult::Failed, {}, u"not a feed: "_s + parsed.message};
+  TSeenItems seen(address);
+  seen.load();
+  const QList<qsizetype> fresh = seen.takeNew(*parsed.content);
+  // Unsaved, the same items would be news again at the next check.
+  if (!seen.save())
+    return {TWatchResult::Failed, {}, u"cannot save "_s + TSeenItems::fileName(address)};
+  for (const qsizetype at : fresh)
+    result.fresh.append(parsed.content->items[at]);
+  return result;
+}
+
+TWatchResult TWatchChecker::download(const QString &address, const QDateTime &now) {
+  const QString host = THostBackoff::hostOf(address);
+  if (!FBackoff.mayAsk(host, now))
+    return {TWatchResult::Deferred, {}, {}};
+  const QString copy = copyFileName(address);
+  const TValidators validators =
+      QFileInfo::exists(copy) ? readValidators(validatorsFileName(address)) : TValidators();
+  const THttpClient client(THttpOptions{.ifNoneMatch = validators.etag,
+                                        .ifModifiedSince = validators.lastModified,
+                                        .acceptCompressed = true});
+  {
+    const std::lock_guard lock(FMutex);
+    if (FAborted)
+      return {TWatchResult::Failed, {}, u"aborted"_s};
+    FClient = &client;
+  }
+  const THttpResult answer = client.download(address, copy);
+  {
+    const std::lock_guard lock(FMutex);
+    FClient = nullptr;
+  }
+  if (THostBackoff::isRefusal(answer.httpStatus) && !answer.ok())
+    FBackoff.refused(host, answer.retryAfterSeconds, now);
+  else if (answer.httpStatus != 0)
+    FBackoff.answered(host);
+  if (answer.outcome == THttpOutcome::NotModified)
+    return {TWatchResult::NotModified, {}, {}};
+  if (!answer.ok())
+    return {TWatchResult::Failed, {}, answer.error};
+  writeValidators(validatorsFileName(address), answer);
+  return {TWatchResult::Checked, {}, {}};
+}
+
+void TWatchChecker::abort() {
+  const std::lock_guard lock(FMutex);
+  FAborted = true;
+  if (FClient)
+    FClient->abort();
+}

@@ -1,0 +1,108 @@
+#include "feeds/WatchCheck.h"
+#include "platform/DataFolder.h"
+#include "support/FileBytes.h"
+#include "support/TestHttpServer.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray feedOf(const QList<int> &items) {
+  QByteArray xml = "<rss version=\"2.0\"><channel><title>B</title>";
+  for (const int n : items)
+    xml += "<item><title>Проект " + QByteArray::number(n) +
+           "</title><link>https://board.example.org/p/" + QByteArray::number(n) + "</link></item>";
+  return xml + "</channel></rss>";
+}
+
+TTestResponse answer(int status, const QByteArray &body, const TTestHeaders &headers) {
+  TTestResponse response = TTestResponse::error(status, body);
+  response.headers += headers;
+  return response;
+}
+
+} // namespace
+
+// One address checked again and again as the watch does, against a real
+// server: what each answer leaves and which items it names as new.
+class TestWatchCheck : public QObject {
+  Q_OBJECT
+  QTemporaryDir FData;
+  TTestHttpServer FServer;
+
+private Q_SLOTS:
+  void initTestCase() {
+    TDataFolder::setPath(FData.path());
+    QVERIFY(FServer.start());
+  }
+
+  void aSequenceOfChecks_data() {
+    QTest::addColumn<TTestResponse>("response"); // null status: the server is not asked
+    QTest::addColumn<int>("after");              // seconds since the first check
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QList<int>>("fresh");
+    QTest::addColumn<QByteArray>("asked"); // the request's If-None-Match
+    const TTestHeaders etagA{{"ETag", "\"a\""}};
+    QTest::newRow("first: all seen") << answer(200, feedOf({1, 2}), etagA) << 0
+                                     << int(TWatchResult::Checked) << QList<int>() << QByteArray();
+    QTest::newRow("unchanged: 304")
+        << answer(304, {}, etagA) << 60 << int(TWatchResult::NotModified) << QList<int>()
+        << QByteArray("\"a\"");
+    QTest::newRow("two new, one gone")
+        << answer(200, feedOf({4, 3, 2}), {{"ETag", "\"b\""}}) << 120 << int(TWatchResult::Checked)
+        << QList<int>{4, 3} << QByteArray("\"a\"");
+    QTest::newRow("too many requests")
+        << answer(429, "slow down", {{"Retry-After", "600"}}) << 180 << int(TWatchResult::Failed)
+        << QList<int>() << QByteArray("\"b\"");
+    QTest::newRow("left alone meanwhile")
+        << TTestResponse{} << 779 << int(TWatchResult::Deferred) << QList<int>() << QByteArray();
+    QTest::newRow("broken off, nothing lost") <<
+        [] {
+          TTestResponse cut = answer(200, feedOf({9, 8, 7}), {});
+          cut.breakAfter = 30;
+          return cut;
+        }() << 780 << int(TWatchResult::Failed)
+                                              << QList<int>() << QByteArray("\"b\"");
+    QTest::newRow("a page without items forgets nothing")
+        << answer(200, "<html>maintenance</html>", {}) << 800 << int(TWatchResult::Checked)
+        << QList<int>() << QByteArray("\"b\"");
+    QTest::newRow("without validators, asked in full")
+        << answer(200, feedOf({5, 4, 3, 2, 1}), {}) << 840 << int(TWatchResult::Checked)
+        << QList<int>{5} << QByteArray();
+  }
+  void aSequenceOfChecks() {
+    static TWatchChecker checker; // the rows run in order against one checker
+    QFETCH(TTestResponse, response);
+    QFETCH(int, after);
+    QFETCH(int, status);
+    QFETCH(QList<int>, fresh);
+    QFETCH(QByteArray, asked);
+    const QString address = FServer.url("/rss?cat=1");
+    FServer.reset();
+    FServer.route("/rss", response);
+    const QDateTime start(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+    const QByteArray before = contentOf(TWatchChecker::copyFileName(address));
+    const TWatchResult result = checker.check(address, start.addSecs(after));
+    QCOMPARE(int(result.status), status);
+    QList<int> named;
+    for (const TFeedItem &item : result.fresh)
+      named.append(item.title().sliced(7).toInt());
+    QCOMPARE(named, fresh);
+    if (status == TWatchResult::Deferred) {
+      QVERIFY(FServer.requests().isEmpty());
+      return;
+    }
+    QCOMPARE(FServer.requests().size(), 1);
+    QCOMPARE(FServer.requests().first().header("If-None-Match"), asked);
+    QVERIFY(FServer.requests().first().header("Accept-Encoding").contains("deflate"));
+    // The copy is what the server last sent whole.
+    QCOMPARE(contentOf(TWatchChecker::copyFileName(address)),
+             status == TWatchResult::Checked ? response.body : before);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestWatchCheck)
+#include "tst_WatchCheck.moc"
