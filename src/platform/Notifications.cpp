@@ -17,6 +17,9 @@ constexpr QLatin1String Interface("org.freedesktop.Notifications");
 // default 25 seconds of a D-Bus call.
 constexpr int CallTimeoutMs = 2000;
 
+// The property of the tray icon that names the object whose message it shows.
+constexpr const char *TrayOwner = "vornixBalloonOwner";
+
 // Every balloon goes out with normal urgency. Servers keep critical
 // notifications up until the user dismisses them (GNOME Shell, dunst's stock
 // rules), and a balloon here is a passing message with a time-out whatever its
@@ -110,6 +113,11 @@ TNotifications::TNotifications(QSystemTrayIcon *fallback, QObject *parent)
   QDBusConnection::sessionBus().connect(Service, Path, Interface,
                                         QStringLiteral("NotificationClosed"), this,
                                         SLOT(onNotificationClosed(uint, uint)));
+  QDBusConnection::sessionBus().connect(Service, Path, Interface, QStringLiteral("ActionInvoked"),
+                                        this, SLOT(onActionInvoked(uint, QString)));
+  if (FFallback)
+    connect(FFallback, &QSystemTrayIcon::messageClicked, this,
+            &TNotifications::onTrayMessageClicked);
   // A restarted or replaced service may understand markup differently, and
   // knows nothing of the balloon shown before.
   auto *watcher = new QDBusServiceWatcher(Service, QDBusConnection::sessionBus(),
@@ -138,10 +146,10 @@ bool TNotifications::serviceAvailable() {
 }
 
 bool TNotifications::show(const QString &title, const QString &text, TBalloonIcon icon,
-                          int timeoutMs) {
+                          int timeoutMs, const QStringList &actions) {
   // Without a service on the bus the call fails at once, so there is no need
   // to ask the bus first.
-  if (showThroughService(title, text, icon, timeoutMs))
+  if (showThroughService(title, text, icon, timeoutMs, actions))
     return true;
   // No service, or it failed to answer: the tray icon's own message is better
   // than none, though it can be neither replaced nor closed.
@@ -149,11 +157,15 @@ bool TNotifications::show(const QString &title, const QString &text, TBalloonIco
   if (!FFallback || !FFallback->isVisible())
     return false;
   FFallback->showMessage(title, withLineFeeds(text), trayIcon(icon), timeoutMs);
+  // The tray icon is shared: its next click belongs to whoever showed last.
+  FFallback->setProperty(TrayOwner, QVariant::fromValue(static_cast<QObject *>(this)));
+  FTrayDefaultAction = actions.contains(QStringLiteral("default"));
   return true;
 }
 
 bool TNotifications::showThroughService(const QString &title, const QString &text,
-                                        TBalloonIcon icon, int timeoutMs) {
+                                        TBalloonIcon icon, int timeoutMs,
+                                        const QStringList &actions) {
   QString body = withLineFeeds(text);
   if (bodyTakesMarkup())
     body = escapeMarkup(body);
@@ -161,7 +173,7 @@ bool TNotifications::showThroughService(const QString &title, const QString &tex
   hints.insert(QStringLiteral("urgency"), QVariant::fromValue(NormalUrgency));
   const QDBusMessage reply =
       callService(QStringLiteral("Notify"), {QStringLiteral("Vornix"), FCurrentId, iconName(icon),
-                                             title, body, QStringList(), hints, timeoutMs});
+                                             title, body, actions, hints, timeoutMs});
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
     return false;
   FCurrentId = reply.arguments().constFirst().toUInt();
@@ -182,4 +194,14 @@ void TNotifications::onNotificationClosed(uint id, uint reason) {
   // update nothing and show nothing.
   if (id == FCurrentId)
     FCurrentId = 0;
+}
+
+void TNotifications::onActionInvoked(uint id, const QString &key) {
+  if (id != 0 && id == FCurrentId)
+    Q_EMIT actionInvoked(key);
+}
+
+void TNotifications::onTrayMessageClicked() {
+  if (FTrayDefaultAction && FFallback->property(TrayOwner).value<QObject *>() == this)
+    Q_EMIT actionInvoked(QStringLiteral("default"));
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,8 +20,11 @@ public:
   explicit TNotifications(QSystemTrayIcon *fallback, QObject *parent = nullptr);
 
   // Shows a balloon, replacing the one this object showed last. Returns false
-  // when neither the service nor the fallback could show it.
-  bool show(const QString &title, const QString &text, TBalloonIcon icon, int timeoutMs);
+  // when neither the service nor the fallback could show it. `actions` are
+  // key and label pairs, as the service takes them; the key "default" is a
+  // click on the balloon itself, the only one the tray's own message offers.
+  bool show(const QString &title, const QString &text, TBalloonIcon icon, int timeoutMs,
+            const QStringList &actions = {});
   // Removes the balloon this object showed last, if any.
   void hide();
 
@@ -28,17 +32,24 @@ public:
   uint currentId() const { return FCurrentId; }
   static bool serviceAvailable();
 
+Q_SIGNALS:
+  // The user chose an action of the balloon this object showed last.
+  void actionInvoked(const QString &key);
+
 private Q_SLOTS:
   void onNotificationClosed(uint id, uint reason);
+  void onActionInvoked(uint id, const QString &key);
 
 private:
   bool showThroughService(const QString &title, const QString &text, TBalloonIcon icon,
-                          int timeoutMs);
+                          int timeoutMs, const QStringList &actions);
+  void onTrayMessageClicked();
 
   bool bodyTakesMarkup();
 
   QSystemTrayIcon *FFallback;
   uint FCurrentId = 0;
+  bool FTrayDefaultAction = false; // the tray message shown last offers "default"
   // Asked once per notification service, not once per balloon.
   std::optional<bool> FBodyMarkup;
 };

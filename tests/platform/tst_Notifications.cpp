@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -130,6 +132,24 @@ private Q_SLOTS:
     QCOMPARE(ours.currentId(), ourId);
     ours.hide();
     QCOMPARE(closedReason(ourId), 3u);
+  }
+
+  // An action chosen on a balloon (here through dunstctl, as a click would)
+  // reaches the object that showed it, and no other.
+  void actionReachesItsOwnBalloon() {
+    TNotifications status(nullptr), alert(nullptr);
+    QSignalSpy statusActions(&status, &TNotifications::actionInvoked);
+    QSignalSpy alertActions(&alert, &TNotifications::actionInvoked);
+    QVERIFY(status.show(u"Vornix"_s, u"status"_s, TBalloonIcon::Information, 10000));
+    QVERIFY(alert.show(u"Новые проекты: B"_s, u"Бот"_s, TBalloonIcon::Information, 10000,
+                       {u"default"_s, u"Показать"_s}));
+    QVERIFY(status.currentId() != alert.currentId());
+    status.hide();
+    QCOMPARE(QProcess::execute(u"dunstctl"_s, {u"action"_s, u"0"_s}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(alertActions.size(), 1, 5000);
+    QCOMPARE(alertActions.first().first().toString(), u"default"_s);
+    QCOMPARE(statusActions.size(), 0);
+    alert.hide();
   }
 
   void noBusMeansNoBalloon() {
