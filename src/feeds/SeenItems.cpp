@@ -25,9 +25,13 @@ QString SeenItemKey(const TFeedItem &item) {
   return link.isEmpty() ? oneLine(item.title()) : link;
 }
 
-QString TSeenItems::fileName(const QString &address) {
+QString WatchFileName(const QString &address, const QString &suffix) {
   const QByteArray hash = QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha1);
-  return TDataFolder::file(u"xml/watch/"_s + QString::fromLatin1(hash.toHex()) + u".seen"_s);
+  return TDataFolder::file(u"xml/watch/"_s + QString::fromLatin1(hash.toHex()) + suffix);
+}
+
+QString TSeenItems::fileName(const QString &address) {
+  return WatchFileName(address, u".seen"_s);
 }
 
 void TSeenItems::load() {

@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+// Where the watch keeps a file of one feed address, named by the address's
+// hash: "xml/watch/<hash><suffix>" in the data folder.
+QString WatchFileName(const QString &address, const QString &suffix);
+
 // An item's identity for the watch: its link, or its title when it has none.
 QString SeenItemKey(const TFeedItem &item);
 

@@ -40,19 +40,14 @@ void writeValidators(const QString &fileName, const THttpResult &result) {
     QFile::remove(fileName);
 }
 
-QString stem(const QString &address) {
-  const QString seen = TSeenItems::fileName(address);
-  return seen.first(seen.size() - int(qstrlen(".seen")));
-}
-
 } // namespace
 
 QString TWatchChecker::copyFileName(const QString &address) {
-  return stem(address) + u".xml"_s;
+  return WatchFileName(address, u".xml"_s);
 }
 
 QString TWatchChecker::validatorsFileName(const QString &address) {
-  return stem(address) + u".http"_s;
+  return WatchFileName(address, u".http"_s);
 }
 
 TWatchResult TWatchChecker::check(const QString &address, const QDateTime &now) {
@@ -60,16 +55,20 @@ TWatchResult TWatchChecker::check(const QString &address, const QDateTime &now) 
   if (result.status != TWatchResult::Checked)
     return result;
   QFile copy(copyFileName(address));
-  const TFeedParseResult parsed =
-      copy.open(QIODevice::ReadOnly) ? ParseFeed(copy.readAll()) : TFeedParseResult();
+  if (!copy.open(QIODevice::ReadOnly))
+    return {TWatchResult::Failed, {}, copy.errorString()};
+  const TFeedParseResult parsed = ParseFeed(copy.readAll());
   if (!parsed.ok())
     return {TWatchResult::Failed, {}, u"not a feed: "_s + parsed.message};
   TSeenItems seen(address);
   seen.load();
   const QList<qsizetype> fresh = seen.takeNew(*parsed.content);
-  // Unsaved, the same items would be news again at the next check.
-  if (!seen.save())
+  // Unsaved, the items are news again at the next check, which must then
+  // fetch the feed in full: a 304 would leave them unannounced.
+  if (!seen.save()) {
+    QFile::remove(validatorsFileName(address));
     return {TWatchResult::Failed, {}, u"cannot save "_s + TSeenItems::fileName(address)};
+  }
   for (const qsizetype at : fresh)
     result.fresh.append(parsed.content->items[at]);
   return result;

@@ -1,8 +1,10 @@
+#include "feeds/SeenItems.h"
 #include "feeds/WatchCheck.h"
 #include "platform/DataFolder.h"
 #include "support/FileBytes.h"
 #include "support/TestHttpServer.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -101,6 +103,21 @@ private Q_SLOTS:
     // The copy is what the server last sent whole.
     QCOMPARE(contentOf(TWatchChecker::copyFileName(address)),
              status == TWatchResult::Checked ? response.body : before);
+  }
+
+  // Items that could not be marked seen must be fetched again in full, or a
+  // 304 would leave them unannounced.
+  void unsavedSeenItemsAskAgainInFull() {
+    const QString address = FServer.url("/other");
+    QVERIFY(QDir().mkpath(TSeenItems::fileName(address))); // a folder cannot be replaced
+    FServer.reset();
+    FServer.route("/other", answer(200, feedOf({1}), {{"ETag", "\"a\""}}));
+    TWatchChecker checker;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QCOMPARE(int(checker.check(address, now).status), int(TWatchResult::Failed));
+    QVERIFY(QDir(TSeenItems::fileName(address)).removeRecursively());
+    QCOMPARE(int(checker.check(address, now).status), int(TWatchResult::Checked));
+    QCOMPARE(FServer.requests().last().header("If-None-Match"), QByteArray());
   }
 };
 
