@@ -7,10 +7,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Items as "title|link|description".
-QList<TFeedItem> itemsOf(const QStringList &specs) {
+QList<TFeedItem> itemsOf(const QStringList &lines) {
   QList<TFeedItem> items;
-  for (const QString &spec : specs) {
-    const QStringList parts = spec.split(u'|');
+  for (const QString &line : lines) {
+    const QStringList parts = line.split(u'|');
     TFeedItem item;
     item.setUtf8(TFeedItem::Title, parts.value(0).toUtf8());
     item.setUtf8(TFeedItem::Link, parts.value(1).toUtf8());
