@@ -95,7 +95,7 @@ TWatchResult TWatchChecker::download(const QString &address, const QDateTime &no
     const std::lock_guard lock(FMutex);
     FClient = nullptr;
   }
-  if (THostBackoff::isRefusal(answer.httpStatus) && !answer.ok())
+  if (THostBackoff::isRefusal(answer.httpStatus))
     FBackoff.refused(host, answer.retryAfterSeconds, now);
   else if (answer.httpStatus != 0)
     FBackoff.answered(host);

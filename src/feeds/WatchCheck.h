@@ -15,7 +15,7 @@ struct TWatchResult {
     Checked,     // downloaded and read; `fresh` holds what is new
     NotModified, // the server says the copy is current: nothing new
     Deferred,    // the host asked to be left alone for now: not asked
-    Failed,      // `error` says why; the copy and the seen set are as they were
+    Failed,      // `error` says why; the seen set is as it was
   };
   Status status = Failed;
   QList<TFeedItem> fresh; // in feed order
@@ -26,8 +26,8 @@ struct TWatchResult {
 // download into a copy of its own, and the items not seen before. The copy
 // (xml/watch/<hash>.xml) is never a file the view reads, and its validators
 // sit beside it (<hash>.http), so that the next request asks whether it
-// changed. Blocking: run it on a worker thread. abort() may be called from
-// any thread.
+// changed. Blocking: run it on a worker thread. abort(), from any thread,
+// ends the check under way and fails every later one: it is for closing.
 class TWatchChecker {
 public:
   static QString copyFileName(const QString &address);
