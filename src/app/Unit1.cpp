@@ -9,6 +9,7 @@
 #include "components/KivSiteTabsLook.h"
 #include "components/KivTabSet.h"
 #include "feeds/ArchiveTemplates.h"
+#include "feeds/FeedWatch.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
 #include "persist/Components.h"
@@ -78,6 +79,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
   buildMenus();
   buildTray();
   buildTimers();
+  buildWatch();
   buildStateFile();
   bindNavigation();
   FormCreate();
@@ -148,9 +150,15 @@ void TForm1::buildSiteTabs(QWidget *parent) {
   KivTabSet1->OnChanged = [this](TKivCustomTabSet *, int index) { KivTabSet1Changed(index); };
 }
 
-void TForm1::KivTabSet1DrawTitle(TKivCustomTabSet *, const QRect &, bool, bool aSelected,
-                                 TKivTitleFont &aFont, QString &, int, bool &) {
+// New matches are marked in the drawing alone: the tab's text is what the
+// site menus copy.
+void TForm1::KivTabSet1DrawTitle(TKivCustomTabSet *Sender, const QRect &aRect, bool,
+                                 bool aSelected, TKivTitleFont &aFont, QString &, int, bool &) {
   SiteTabsTitleFont(aSelected, aFont);
+  if (Sender && siteHasNewMatches(Sender->tabAt(aRect.center()))) {
+    aFont.Font.setUnderline(true);
+    aFont.Color = QColor(0xC0, 0x00, 0x00);
+  }
 }
 
 void TForm1::buildFeedArea() {
@@ -401,6 +409,7 @@ void TForm1::showEvent(QShowEvent *event) {
   QMainWindow::showEvent(event);
   syncShowHideCaption();
   FormShow();
+  resetNewMatches();
 }
 
 void TForm1::hideEvent(QHideEvent *event) {
@@ -419,6 +428,7 @@ void TForm1::closeEvent(QCloseEvent *event) {
 
 bool TForm1::FormCloseQuery() {
   FStartingOrClosing = true;
+  syncWatch();
   FSavePositionTimer->stop();
   KivTextResIni1->ActionText = TActionText::atWrite;
   KivTextResIni1->Execute();
@@ -435,6 +445,7 @@ void TForm1::FormClose() {
   delete ItemView;
   ItemView = nullptr;
   HideBalloon();
+  FFeedWatch->stop();
   FDestroying = true;
   TrayIcon1->hide();
   // With a tray the window is a tool window, which Qt never counts as the

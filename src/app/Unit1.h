@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QHash>
+#include <QSet>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -29,6 +30,10 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class TEventSound;
+class TFeedWatch;
+struct TKeywordFilter;
+struct TWatchedFeed;
+struct TWatchResult;
 struct TArchiveItem;
 struct THttpResult;
 class TFormSetting;
@@ -61,6 +66,7 @@ public:
   void applyAlphaValue(int alpha) override;
   void applyCaption(const QString &caption) override;
   void applyUpdateInterval(int milliseconds, bool refreshNow) override;
+  void applyWatch(bool on) override;
   void RebuildSiteTabs() override;
 
   // --- Controls (objectName = the field's name) ---
@@ -108,6 +114,12 @@ public:
 
   bool tabsRebuilding() const { return FTabsRebuilding; }
   void setTabsRebuilding(bool on) { FTabsRebuilding = on; }
+  // The background watch, for those who schedule or observe it.
+  TFeedWatch *feedWatch() const { return FFeedWatch; }
+  // New matching items the watch found since the window was last shown.
+  int newMatches() const { return FNewMatches; }
+  // The site of that tab has matches the user has not looked at.
+  bool siteHasNewMatches(int tab) const;
   // The status line as shown: one space and the text.
   QString statusText() const { return FStatusLine.text(); }
 
@@ -171,6 +183,8 @@ public:
   void KivTextResIni1AfterExecute();
   static void KivTextResIni1UseReadVal(QObject *Instance, const QString &PropName,
                                        const QVariant &Value, bool &UseVal);
+  void WatchChecked(const TWatchedFeed &feed, const TWatchResult &result);
+  void ShowAlertedItem();
   void LoadZentaraPage(const QString &url);
   void TimerAdvertisingShowTimer();
   void KivXPSpeedButton1Click(QObject *Sender);
@@ -257,6 +271,15 @@ private:
   void bindNavigation();
   bool navigationEvent(QObject *watched, QEvent *event);
   void setFilterHint();
+  void buildWatch();
+  void syncWatch();
+  void syncWatchedFeeds();
+  void syncWatchMarks();
+  TKeywordFilter watchFilter() const;
+  QSet<QString> siteAddresses(int tab) const;
+  void clearWatchMark(int tab);
+  void resetNewMatches();
+  void showCategoryItem(int tab, int category, const QString &link);
 
   QPointer<TFormSetting> FFormSetting;
   std::unique_ptr<TEventSound> FEventSound;
@@ -282,4 +305,12 @@ private:
   bool FDestroying = false;
   bool FRefreshing = false;
   bool FRefreshAgain = false; // asked for while a refresh was under way
+  TFeedWatch *FFeedWatch = nullptr;
+  TNotifications *FWatchNotifications = nullptr;
+  bool FWatchOn = true;
+  int FNewMatches = 0;
+  QSet<QString> FMarkedFeeds; // addresses with matches the user has not looked at
+  QString FAlertedFeed;       // the address and first item of the last alert
+  QString FAlertedLink;
+  int FOpeningCategory = 0; // the category a change of tab opens on
 };

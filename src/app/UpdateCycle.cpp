@@ -3,6 +3,7 @@
 #include "app/MenuItems.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
+#include "feeds/FeedWatch.h"
 #include "feeds/RSSViewItem.h"
 #include "feeds/URLLbl.h"
 #include "platform/BusyWait.h"
@@ -35,6 +36,7 @@ TRSSItemData *TForm1::selectedSite() const {
 
 void TForm1::applyUpdateInterval(int milliseconds, bool refreshNow) {
   Timer1->setInterval(milliseconds);
+  FFeedWatch->setInterval(std::chrono::milliseconds(milliseconds));
   if (refreshNow)
     RestartTimer(Timer1, true);
   else
@@ -69,6 +71,7 @@ void TForm1::RebuildSiteTabs() {
   N3->setEnabled(!N3->isEmpty());
   KivTabSet1Changed(KivTabSet1->TabIndex());
   syncTrayMenu();
+  syncWatchedFeeds();
 }
 
 void TForm1::SiteMenuClick(QObject *sender) {
@@ -89,7 +92,7 @@ void TForm1::tickSelectedSite() {
 void TForm1::buildCategoryMenu(int tab) {
   const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
   for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
-    QAction *item = AddTickableItem(N3, site->RSSNames.value(j), j, j == 0);
+    QAction *item = AddTickableItem(N3, site->RSSNames.value(j), j, j == FOpeningCategory);
     connect(item, &QAction::triggered, this, [this, item] { UpdateSite(item); });
   }
   tickSelectedSite();
@@ -103,6 +106,8 @@ void TForm1::KivTabSet1Changed(int index) {
   Button3->setText(index == 0 ? u"Удалить"_s : u"В архив"_s);
   if (FStartingOrClosing)
     return;
+  if (shownOnScreen())
+    clearWatchMark(index);
   ClearView();
   ClearCategoryMenus();
   if (index >= 0 && index < KivTabSet1->TabsList().count())

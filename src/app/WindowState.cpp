@@ -40,6 +40,7 @@ void TForm1::FormShow() {
   if (FDestroying || !FStartingOrClosing)
     return;
   FStartingOrClosing = false;
+  syncWatch();
   if (QFileInfo::exists(KivTextResIni1->FileName())) {
     KivTextResIni1->ActionText = TActionText::atRead;
     KivTextResIni1->Execute();

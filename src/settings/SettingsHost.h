@@ -26,6 +26,8 @@ public:
   // refreshed at once and the countdown restarts, else the timer is only
   // switched on.
   virtual void applyUpdateInterval(int milliseconds, bool refreshNow) = 0;
+  // Whether every category of every site is watched in the background.
+  virtual void applyWatch(bool on) = 0;
   // The tabs and the site menu rebuilt from the catalogue, on the site the
   // settings window has selected.
   virtual void RebuildSiteTabs() = 0;

@@ -226,6 +226,9 @@ void TFormSetting::buildSettingsPage() {
   addCheck(ChBBallonsOff);
   ChBSoundsUse = checkBox(u"ChBSoundsUse"_s, u" Отключить звуки"_s, box);
   addCheck(ChBSoundsUse);
+  ChBWatchAll = checkBox(u"ChBWatchAll"_s, u" Следить за всеми сайтами"_s, box);
+  ChBWatchAll->setChecked(true);
+  addCheck(ChBWatchAll);
   // Not one of the settings file's: the autostart entry itself is the record.
   ChBAutostart = checkBox(u"ChBAutostart"_s, u" Запускать при входе в систему"_s, box);
   addCheck(ChBAutostart);
@@ -243,7 +246,8 @@ void TFormSetting::connectHandlers() {
   connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
   for (QComboBox *list : {CBTimeOut, CBFilterAssociation, CBAlphaBlend})
     connect(list, &QComboBox::currentIndexChanged, this, &TFormSetting::CBTimeOutChange);
-  for (QCheckBox *check : {ChBStayOnTop, ChBStoreXMLItemPos, ChBBallonsOff, ChBSoundsUse})
+  for (QCheckBox *check :
+       {ChBStayOnTop, ChBStoreXMLItemPos, ChBBallonsOff, ChBSoundsUse, ChBWatchAll})
     connect(check, &QCheckBox::toggled, this, &TFormSetting::CBTimeOutChange);
   connect(ChBAutostart, &QCheckBox::clicked, this, &TFormSetting::ChBAutostartClick);
 }
@@ -298,6 +302,10 @@ bool TFormSetting::balloonsOff() const {
 
 bool TFormSetting::soundsOff() const {
   return ChBSoundsUse->isChecked();
+}
+
+bool TFormSetting::watchAll() const {
+  return ChBWatchAll->isChecked();
 }
 
 bool TFormSetting::keepItemPosition() const {

@@ -37,6 +37,7 @@ public:
   bool soundsOff() const;
   bool keepItemPosition() const;
   bool filterUsesOr() const;
+  bool watchAll() const;
 
   // --- The catalogue ---
   const TSiteCatalogue &sites() const { return Sites; }
@@ -62,6 +63,7 @@ public:
   QComboBox *CBAlphaBlend;        // the main window's transparency in per cent
   QCheckBox *ChBBallonsOff;       // checked: no desktop balloons
   QCheckBox *ChBSoundsUse;        // checked: no event sounds, as its caption says
+  QCheckBox *ChBWatchAll;         // every board watched in the background for new items
   QCheckBox *ChBAutostart;        // Vornix starts, in the tray, when the user logs in
   QPushButton *Button1;           // "Закрыть"
   TKivTextResIni *KivTextResIni1;

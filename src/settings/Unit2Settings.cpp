@@ -34,7 +34,7 @@ void TFormSetting::buildPersistence() {
   KivTextResIni1->ListPropertyControl = {u"ItemIndex"_s, u"Checked"_s};
   KivTextResIni1->ListIncludeName = {
       u"CBTimeOut"_s,    u"ChBStayOnTop"_s,  u"ChBStoreXMLItemPos"_s, u"CBFilterAssociation"_s,
-      u"CBAlphaBlend"_s, u"ChBBallonsOff"_s, u"ChBSoundsUse"_s};
+      u"CBAlphaBlend"_s, u"ChBBallonsOff"_s, u"ChBSoundsUse"_s,        u"ChBWatchAll"_s};
   KivTextResIni1->OnAfterExecute = [this](TKivTextResIni *, bool) { KivTextResIni1AfterExecute(); };
   KivTextResIni1->OnUseReadVal = [this](QObject *instance, const QString &propName,
                                         const QVariant &value, bool &useVal) {
@@ -88,4 +88,5 @@ void TFormSetting::KivTextResIni1AfterExecute() {
   FHost->applyCaption(u"  "_s + QApplication::applicationDisplayName() +
                       u" (интервал обновлений "_s + CBTimeOut->currentText() + u" мин.)"_s);
   FHost->applyUpdateInterval(updateMinutes() * 60000 + 5000, !FHost->startingOrClosing());
+  FHost->applyWatch(watchAll());
 }

@@ -35,6 +35,7 @@ public:
   void applyUpdateInterval(int ms, bool now) override {
     log << u"interval %1"_s.arg(ms) + (now ? u" now"_s : QString());
   }
+  void applyWatch(bool on) override { log << u"watch %1"_s.arg(on ? 1 : 0); }
   void RebuildSiteTabs() override { log << u"tabs on %1"_s.arg(settings->selectedSite()); }
 };
 

@@ -1,0 +1,167 @@
+// The background watch as the window presents it: which feeds it looks at,
+// the alert balloon and its sound, the count in the tray icon's tooltip, the
+// marks on the site tabs, and the way from a balloon to its item.
+#include "app/DownloadRules.h"
+#include "app/Unit1.h"
+#include "components/KivTabSet.h"
+#include "feeds/FeedWatch.h"
+#include "feeds/WatchAlert.h"
+#include "settings/RSSItemData.h"
+#include "settings/Unit2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kAlertTimeoutMs = 10000;
+constexpr int kAlertSound = 7; // "itemok.wav"
+
+} // namespace
+
+void TForm1::buildWatch() {
+  FFeedWatch = new TFeedWatch(this);
+  connect(FFeedWatch, &TFeedWatch::checked, this, &TForm1::WatchChecked);
+  // An alert has a balloon of its own, which no status message replaces or hides.
+  FWatchNotifications = new TNotifications(TrayIcon1, this);
+  connect(FWatchNotifications, &TNotifications::actionInvoked, this, [this](const QString &key) {
+    // The bus is heard during the window's own waits too; a timer tick waits
+    // until they are over.
+    if (key == u"default"_s)
+      QTimer::singleShot(0, this, &TForm1::ShowAlertedItem);
+  });
+}
+
+void TForm1::applyWatch(bool on) {
+  FWatchOn = on;
+  syncWatch();
+}
+
+// The watch starts with the first show's work and ends with closing.
+void TForm1::syncWatch() {
+  FFeedWatch->setActive(FWatchOn && !FStartingOrClosing && !FDestroying);
+}
+
+// Every category of every site but the archive; a feed listed twice is
+// checked once, under the first site and category that list it.
+void TForm1::syncWatchedFeeds() {
+  QList<TWatchedFeed> feeds;
+  QSet<QString> listed;
+  const TSiteCatalogue *sites = FFormSetting ? &FFormSetting->sites() : nullptr;
+  for (int i = 1; sites && i < sites->count(); ++i) {
+    const TRSSItemData *site = sites->record(i);
+    for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
+      const QString address = WithHttpScheme(site->RSSURLs.at(j));
+      if (site->RSSURLs.at(j).trimmed().isEmpty() || listed.contains(address))
+        continue;
+      listed.insert(address);
+      feeds.append({address, sites->title(i), i, j});
+    }
+  }
+  FMarkedFeeds.intersect(listed);
+  FFeedWatch->setFeeds(feeds);
+  syncWatchMarks();
+}
+
+// The words of the filter box joined as the settings say, when the box is
+// ticked; the window need not be on screen for that.
+TKeywordFilter TForm1::watchFilter() const {
+  return {EditFilter->text(), ChBFiltered->isEnabled() && ChBFiltered->isChecked(),
+          FFormSetting && FFormSetting->filterUsesOr()};
+}
+
+void TForm1::WatchChecked(const TWatchedFeed &feed, const TWatchResult &result) {
+  if (FDestroying || result.status != TWatchResult::Checked)
+    return;
+  const QList<TFeedItem> alerting = AlertingItems(result.fresh, watchFilter());
+  if (alerting.isEmpty())
+    return;
+  FNewMatches += int(alerting.size());
+  // The site the user is reading is marked only while they are not.
+  if (!(shownOnScreen() && siteAddresses(KivTabSet1->TabIndex()).contains(feed.address)))
+    FMarkedFeeds.insert(feed.address);
+  syncWatchMarks();
+  FAlertedFeed = feed.address;
+  FAlertedLink = alerting.first().link();
+  const TWatchAlert alert = WatchAlertFor(feed.siteTitle, alerting);
+  if (!balloonsOff())
+    FWatchNotifications->show(alert.title, alert.text, TBalloonIcon::Information, kAlertTimeoutMs,
+                              {u"default"_s, u"Показать"_s});
+  PlayEventSound(kAlertSound);
+}
+
+QSet<QString> TForm1::siteAddresses(int tab) const {
+  QSet<QString> addresses;
+  const TKivTabsList &tabs = KivTabSet1->TabsList();
+  const auto *site = tab > 0 && tab < tabs.count() ? tabs.objects(tab).value<TRSSItemData *>()
+                                                   : nullptr;
+  for (int j = 0; site && j < site->RSSURLs.size(); ++j)
+    addresses.insert(WithHttpScheme(site->RSSURLs.at(j)));
+  return addresses;
+}
+
+bool TForm1::siteHasNewMatches(int tab) const {
+  return !FMarkedFeeds.isEmpty() && siteAddresses(tab).intersects(FMarkedFeeds);
+}
+
+// The user has seen the site: its tab loses the mark.
+void TForm1::clearWatchMark(int tab) {
+  if (FMarkedFeeds.isEmpty() || !siteHasNewMatches(tab))
+    return;
+  FMarkedFeeds.subtract(siteAddresses(tab));
+  syncWatchMarks();
+}
+
+// The window shown again: what was counted has had the user's eye.
+void TForm1::resetNewMatches() {
+  FNewMatches = 0;
+  clearWatchMark(KivTabSet1->TabIndex());
+  syncWatchMarks();
+}
+
+void TForm1::syncWatchMarks() {
+  const QString name = QApplication::applicationDisplayName();
+  TrayIcon1->setToolTip(FNewMatches == 0 ? name
+                                         : u"%1\nНовых проектов: %2"_s.arg(name).arg(FNewMatches));
+  KivTabSet1->invalidate();
+}
+
+// The balloon's way back: the window on the site and category of the alert,
+// at its first item when the feed on screen lists it. Every step may wait (a
+// show, a refresh) and end with the window closed.
+void TForm1::ShowAlertedItem() {
+  const QString address = FAlertedFeed, link = FAlertedLink;
+  BringForward();
+  if (FDestroying)
+    return;
+  const TKivTabsList &tabs = KivTabSet1->TabsList();
+  for (int tab = 1; tab < tabs.count(); ++tab) {
+    const auto *site = tabs.objects(tab).value<TRSSItemData *>();
+    for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
+      if (WithHttpScheme(site->RSSURLs.at(j)) == address)
+        return showCategoryItem(tab, j, link);
+    }
+  }
+}
+
+void TForm1::showCategoryItem(int tab, int category, const QString &link) {
+  if (tab != KivTabSet1->TabIndex()) {
+    FOpeningCategory = category;
+    KivTabSet1->setTabIndex(tab);
+    FOpeningCategory = 0;
+  } else if (selectedFeedIndex() != category) {
+    UpdateSite(N3->actions().value(category));
+  }
+  if (FDestroying || link.isEmpty())
+    return;
+  if (const int position = FindItemPosition(link); position >= 0) {
+    CurrentItem = position;
+    ShowFeedItem(position);
+  }
+}

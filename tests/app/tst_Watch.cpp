@@ -1,0 +1,249 @@
+#include "feeds/FeedWatch.h"
+#include "support/BoardWindows.h"
+#include "support/ChildRun.h"
+#include "support/NotificationWatcher.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TTestResponse feedWithTag(const QStringList &titles, const QByteArray &etag) {
+  TTestResponse response = TTestResponse::ok(FeedOf(titles), "application/rss+xml");
+  response.headers = {{"ETag", etag}};
+  return response;
+}
+
+} // namespace
+
+// The background watch of the real window over three boards on 127.0.0.1
+// ("Gamma" through "localhost", a host of its own), whose feeds gain items
+// between checks; alerts read back from the real notification service.
+class TestWatch : public QObject, public TBoardWindows {
+  Q_OBJECT
+  TNotificationWatcher FWatcher;
+  std::unique_ptr<QSignalSpy> FChecks;
+  QStringList FSounds;
+
+  static constexpr int kFeeds = 4;
+
+  QString gamma(QByteArrayView path) const {
+    return FServer->url(path).replace(u"127.0.0.1"_s, u"localhost"_s);
+  }
+  void writeBoards(const QString &extraAlpha = {}) {
+    writeCatalogue(u"[item_1]\r\ntitle=Alpha\r\n10_name=Qt\r\n10_url=%1\r\n11_name=Web\r\n"
+                   u"11_url=%2\r\n%5[item_2]\r\ntitle=Beta\r\n20_name=All\r\n20_url=%3\r\n"
+                   u"[item_3]\r\ntitle=Gamma\r\n30_name=All\r\n30_url=%4\r\n"_s.arg(
+                       FServer->url("/a1"), FServer->url("/a2"), FServer->url("/b1"),
+                       gamma("/g1"), extraAlpha));
+  }
+  // The program as it starts: balloons and sounds on, the filter on "qt",
+  // in the tray, watching four times a second.
+  void start() {
+    FForm.reset();
+    FSettings.reset();
+    createWindows();
+    FSettings->ChBBallonsOff->setChecked(false);
+    FSettings->ChBSoundsUse->setChecked(false);
+    FForm->EditFilter->setText(u"qt"_s);
+    FForm->EditFilterKeyUp({}); // as typing it ends
+    FForm->ChBFiltered->setChecked(true);
+    FForm->setTrayProbe([] { return TTrayMode::XEmbed; });
+    FForm->StartHidden();
+    FForm->feedWatch()->setInterval(std::chrono::milliseconds(250));
+    FChecks = std::make_unique<QSignalSpy>(FForm->feedWatch(), &TFeedWatch::checked);
+    FSounds.clear();
+    connect(FForm.get(), &TForm1::eventSoundRequested, FForm.get(),
+            [this](int index) { FSounds << QString::number(index); });
+  }
+  // Every feed checked once more after this call. A check may be under way
+  // as it is made, on what the server said before: one more covers it.
+  void checkAll(int feeds = kFeeds) {
+    const qsizetype target = FChecks->size() + feeds + 1;
+    QVERIFY(QTest::qWaitFor([&] { return FChecks->size() >= target; }, 20000));
+  }
+  // The alert balloons shown since `from`, as "<title>|<text>".
+  QStringList alertsSince(qsizetype from) {
+    if (!FWatcher.sync())
+      return {u"no sync"_s};
+    QStringList alerts;
+    for (const auto &notify : FWatcher.notifies().mid(from)) {
+      if (notify.Summary.startsWith(u"Новые проекты"_s))
+        alerts << notify.Summary + u'|' + notify.Body;
+    }
+    return alerts;
+  }
+  qsizetype notifies() { return FWatcher.sync() ? FWatcher.notifies().size() : -1; }
+  void serveFirstItems() {
+    FServer->route("/a1", TTestResponse::ok(FeedOf({u"qt-old"_s})));
+    FServer->route("/a2", TTestResponse::ok(FeedOf({u"web-old"_s})));
+    FServer->route("/b1", TTestResponse::ok(FeedOf({u"qt-b0"_s})));
+    FServer->route("/g1", feedWithTag({u"qt-g0"_s}, "\"g0\""));
+  }
+
+private Q_SLOTS:
+  void initTestCase() {
+    QString error;
+    QVERIFY2(FWatcher.start(&error), qPrintable(error));
+  }
+  void init() {
+    setUpBoard();
+    serveFirstItems();
+    writeBoards();
+  }
+  void cleanup() {
+    FChecks.reset();
+    tearDownBoard();
+  }
+
+  // A first check alerts nothing; then each check's matching new items, and
+  // only those, make one balloon per feed, once, with "itemok.wav"; a feed
+  // that answers 304 keeps its copy; the tray and the tabs count them.
+  void alertsNameNewMatchesOnce() {
+    start();
+    const qsizetype before = notifies();
+    checkAll();
+    QCOMPARE(alertsSince(before), QStringList());
+    FServer->route("/a1", TTestResponse::ok(FeedOf({u"qt-new"_s, u"php-new"_s, u"qt-old"_s})));
+    FServer->route("/b1", TTestResponse::ok(FeedOf({u"qt-b1"_s, u"qt-b2"_s, u"qt-b3"_s,
+                                                    u"qt-b4"_s, u"qt-b0"_s})));
+    const QByteArray gammaCopy = contentOf(TWatchChecker::copyFileName(gamma("/g1")));
+    FServer->route("/g1", TTestResponse::error(304));
+    const qsizetype seenFrom = notifies();
+    FSounds.clear(); // the refresh on screen has had its own
+    checkAll();
+    checkAll();
+    QStringList alerts = alertsSince(seenFrom);
+    alerts.sort();
+    QCOMPARE(alerts, QStringList({u"Новые проекты: Alpha|qt-new"_s,
+                                  u"Новые проекты: Beta|qt-b1\nqt-b2\nqt-b3\nи ещё 1"_s}));
+    QCOMPARE(FSounds, QStringList({u"7"_s, u"7"_s}));
+    QCOMPARE(contentOf(TWatchChecker::copyFileName(gamma("/g1"))), gammaCopy);
+    QCOMPARE(FForm->newMatches(), 5);
+    QVERIFY(FForm->TrayIcon1->toolTip().endsWith(u"Новых проектов: 5"_s));
+    QCOMPARE(QList<bool>({FForm->siteHasNewMatches(1), FForm->siteHasNewMatches(2),
+                          FForm->siteHasNewMatches(3)}),
+             QList<bool>({true, true, false}));
+    // The mark is drawn, not written into the tab's text.
+    for (const int tab : {1, 3}) {
+      TKivTitleFont font{FForm->font(), Qt::black};
+      QString text = FForm->KivTabSet1->TabsList().strings(tab);
+      bool canDraw = true;
+      FForm->KivTabSet1DrawTitle(FForm->KivTabSet1, FForm->KivTabSet1->titleRect(tab), false,
+                                 false, font, text, 0, canDraw);
+      QCOMPARE(font.Font.underline(), tab == 1);
+      QCOMPARE(text, FForm->KivTabSet1->TabsList().strings(tab));
+    }
+    // Seen by the user: the count goes, and the tab of the site on screen.
+    FForm->N9Click();
+    QCOMPARE(FForm->newMatches(), 0);
+    FForm->KivTabSet1->setTabIndex(2);
+    QCOMPARE(FForm->siteHasNewMatches(2), false);
+    QCOMPARE(FForm->siteHasNewMatches(1), true);
+  }
+
+  void conditionalRequests() {
+    start();
+    checkAll();
+    FServer->route("/g1", TTestResponse::error(304));
+    checkAll();
+    QList<QByteArray> asked;
+    for (const TTestRequest &request : FServer->requests())
+      if (request.path == "/g1")
+        asked << request.header("If-None-Match");
+    QCOMPARE(asked.first(), QByteArray());
+    QCOMPARE(asked.last(), QByteArray("\"g0\""));
+  }
+
+  // What a check saw stays seen across a restart; a category added since
+  // starts as seen at its own first check.
+  void restartsAndNewCategoriesAlertNothingOld() {
+    start();
+    checkAll();
+    FServer->route("/a3", TTestResponse::ok(FeedOf({u"qt-a3"_s})));
+    writeBoards(u"12_name=New\r\n12_url=%1\r\n"_s.arg(FServer->url("/a3")));
+    const qsizetype before = notifies();
+    start();
+    checkAll(kFeeds + 1);
+    QCOMPARE(alertsSince(before), QStringList());
+    FServer->route("/a3", TTestResponse::ok(FeedOf({u"qt-a3-new"_s, u"qt-a3"_s})));
+    checkAll(kFeeds + 1);
+    QCOMPARE(alertsSince(before), QStringList({u"Новые проекты: Alpha|qt-a3-new"_s}));
+  }
+
+  // A board that answers 429 with Retry-After is not asked again before
+  // that time; boards on other hosts go on being checked.
+  void retryAfterIsHonoured() {
+    start();
+    checkAll();
+    TTestResponse busy = TTestResponse::error(429);
+    busy.headers = {{"Retry-After", "3"}};
+    FServer->route("/g1", busy);
+    QVERIFY(QTest::qWaitFor([&] { return requestsFor("/g1") == 2; }, 10000));
+    QElapsedTimer refused;
+    refused.start();
+    FServer->route("/g1", TTestResponse::ok(FeedOf({u"qt-g0"_s})));
+    const int others = requestsFor("/b1");
+    QVERIFY(QTest::qWaitFor([&] { return requestsFor("/g1") == 3; }, 10000));
+    QVERIFY2(refused.elapsed() >= 2500, qPrintable(QString::number(refused.elapsed())));
+    QVERIFY(requestsFor("/b1") >= others + 5);
+  }
+
+  // With the box unticked nothing is checked; with balloons off an alert
+  // shows none, and is still counted.
+  void settingsAreHonoured() {
+    start();
+    FSettings->ChBWatchAll->setChecked(false);
+    const qsizetype asked = FServer->requests().size();
+    QTest::qWait(600);
+    QCOMPARE(FServer->requests().size(), asked);
+    FSettings->ChBWatchAll->setChecked(true);
+    FSettings->ChBBallonsOff->setChecked(true);
+    // Every change of a setting applies the interval the settings give.
+    FForm->feedWatch()->setInterval(std::chrono::milliseconds(250));
+    checkAll();
+    FServer->route("/b1", TTestResponse::ok(FeedOf({u"qt-b9"_s, u"qt-b0"_s})));
+    const qsizetype before = notifies();
+    checkAll();
+    QCOMPARE(alertsSince(before), QStringList());
+    QCOMPARE(FForm->newMatches(), 1);
+  }
+
+  // Choosing the balloon (its default action, through the service) shows
+  // the window on the site and category of the alert, at its item. In a
+  // desktop session of its own: dunstctl picks a balloon by its place on
+  // screen, where balloons other tests left up would stand first.
+  void balloonShowsItsItem() {
+    if (!qEnvironmentVariableIsSet("VORNIX_OWN_DESKTOP")) {
+      QProcess run;
+      run.setProcessChannelMode(QProcess::ForwardedChannels);
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert(u"VORNIX_OWN_DESKTOP"_s, u"1"_s);
+      run.setProcessEnvironment(environment);
+      run.start(QStringLiteral(VORNIX_SOURCE_DIR "/scripts/with-desktop"),
+                {QCoreApplication::applicationFilePath(), u"balloonShowsItsItem"_s});
+      QVERIFY(run.waitForFinished(90000));
+      QCOMPARE(run.exitCode(), 0);
+      return;
+    }
+    start();
+    checkAll();
+    FServer->route("/a2", TTestResponse::ok(FeedOf({u"web-old"_s, u"qt-web-new"_s})));
+    const qsizetype before = notifies();
+    checkAll();
+    QCOMPARE(alertsSince(before), QStringList({u"Новые проекты: Alpha|qt-web-new"_s}));
+    QVERIFY(!FForm->shownOnScreen());
+    FForm->HideBalloon(); // the status balloon of the first refresh
+    QCOMPARE(QProcess::execute(u"dunstctl"_s, {u"action"_s, u"0"_s}), 0);
+    QVERIFY(QTest::qWaitFor([&] { return shownTitle() == u"qt-web-new"_s; }, 10000));
+    QVERIFY(FForm->shownOnScreen());
+    QCOMPARE(FForm->KivTabSet1->TabIndex(), 1);
+    QCOMPARE(FForm->N3->actions().value(1)->isChecked(), true);
+    QCOMPARE(FForm->newMatches(), 0);
+  }
+};
+
+QTEST_MAIN(TestWatch)
+#include "tst_Watch.moc"
