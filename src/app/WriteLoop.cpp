@@ -5,6 +5,7 @@
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
 #include "feeds/FeedWalk.h"
+#include "feeds/FeedWatch.h"
 #include "settings/Unit2.h"
 
 #include <QAction>
@@ -80,6 +81,11 @@ const std::vector<TStep> &steps() {
         settings.selectSite(1);
         settings.LESiteName->setText(u"Site "_s + QString::number(round));
         settings.Button2Click();
+      },
+      // The watch writes its own files on its own thread, as often as it can;
+      // a change of settings above has given it the settings' interval.
+      [](TForm1 &form, TFormSetting &, quint32) {
+        form.feedWatch()->setInterval(std::chrono::milliseconds(20));
       },
   };
   return all;

@@ -25,9 +25,9 @@ TValidators readValidators(const QString &fileName) {
   return {lines.value(0).trimmed(), lines.value(1).trimmed()};
 }
 
-// Written after the copy they describe, and removed when they cannot be:
-// validators that outran their copy would have the server vouch for a copy
-// that is not the one it sent.
+// Written only once the items of the copy they describe are seen, and removed
+// when they cannot be: validators that outran the seen set would have the
+// server answer 304 for items never announced, however often it is asked.
 void writeValidators(const QString &fileName, const THttpResult &result) {
   if (result.etag.isEmpty() && result.lastModified.isEmpty()) {
     QFile::remove(fileName);
@@ -51,7 +51,8 @@ QString TWatchChecker::validatorsFileName(const QString &address) {
 }
 
 TWatchResult TWatchChecker::check(const QString &address, const QDateTime &now) {
-  TWatchResult result = download(address, now);
+  THttpResult answer;
+  TWatchResult result = download(address, now, answer);
   if (result.status != TWatchResult::Checked)
     return result;
   QFile copy(copyFileName(address));
@@ -69,12 +70,14 @@ TWatchResult TWatchChecker::check(const QString &address, const QDateTime &now) 
     QFile::remove(validatorsFileName(address));
     return {TWatchResult::Failed, {}, u"cannot save "_s + TSeenItems::fileName(address)};
   }
+  writeValidators(validatorsFileName(address), answer);
   for (const qsizetype at : fresh)
     result.fresh.append(parsed.content->items[at]);
   return result;
 }
 
-TWatchResult TWatchChecker::download(const QString &address, const QDateTime &now) {
+TWatchResult TWatchChecker::download(const QString &address, const QDateTime &now,
+                                     THttpResult &answer) {
   const QString host = THostBackoff::hostOf(address);
   if (!FBackoff.mayAsk(host, now))
     return {TWatchResult::Deferred, {}, {}};
@@ -90,7 +93,7 @@ TWatchResult TWatchChecker::download(const QString &address, const QDateTime &no
       return {TWatchResult::Failed, {}, u"aborted"_s};
     FClient = &client;
   }
-  const THttpResult answer = client.download(address, copy);
+  answer = client.download(address, copy);
   {
     const std::lock_guard lock(FMutex);
     FClient = nullptr;
@@ -103,7 +106,6 @@ TWatchResult TWatchChecker::download(const QString &address, const QDateTime &no
     return {TWatchResult::NotModified, {}, {}};
   if (!answer.ok())
     return {TWatchResult::Failed, {}, answer.error};
-  writeValidators(validatorsFileName(address), answer);
   return {TWatchResult::Checked, {}, {}};
 }
 

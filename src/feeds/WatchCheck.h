@@ -9,6 +9,7 @@
 #include <mutex>
 
 class THttpClient;
+struct THttpResult;
 
 struct TWatchResult {
   enum Status {
@@ -37,7 +38,7 @@ public:
   void abort();
 
 private:
-  TWatchResult download(const QString &address, const QDateTime &now);
+  TWatchResult download(const QString &address, const QDateTime &now, THttpResult &answer);
 
   THostBackoff FBackoff;
   std::mutex FMutex;

@@ -20,6 +20,7 @@ import xml.etree.ElementTree as ET
 ROUNDS, BUDGET_SECONDS, FEWEST_ROUNDS = 300, 80, 150
 WRITERS = ("ini", "side", "text", "download", "source")
 FEED, ARCHIVE = os.path.join("xml", "1rss.xml"), os.path.join("xml", "0vx_arhive.xml")
+WATCH = os.path.join("xml", "watch") + os.sep
 
 
 class Failure(Exception):
@@ -48,7 +49,9 @@ class Feed(http.server.BaseHTTPRequestHandler):
                     f"{self.path} {n}</title><link>https://jobs.example/</link>{items}</channel>"
                     "</rss>").encode()
             self.server.bodies[sha1(body)] = self.server.url + self.path
+            self.server.tagged[f'"{n}"'] = body
         self.send_response(200)
+        self.send_header("ETag", f'"{n}"')
         self.send_header("Content-Type", "application/rss+xml; charset=utf-8")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
@@ -81,7 +84,8 @@ def snapshot(folder):
             path = os.path.relpath(os.path.join(root, name), folder)
             stem, _, tail = name.rpartition(".")
             if path in ("vx", "defaultvx.html") or path.startswith("vx.lock") or (
-                    len(tail) == 6 and stem.endswith((".ini", ".xml", ".src", ".txt"))):
+                    len(tail) == 6 and
+                    stem.endswith((".ini", ".xml", ".src", ".txt", ".seen", ".http"))):
                 continue
             with open(os.path.join(root, name), "rb") as f:
                 files[path] = f.read()
@@ -98,6 +102,20 @@ def ini_sections(path, data):
             check("=" in line and current is not None, f"{path}: not a section or key: {line!r}")
             current.update([line.split("=", 1)])
     return sections
+
+
+def watch_loads(files, served, tagged):
+    """A seen set is its address's; validators never vouch for a feed whose items are not seen."""
+    for path, data in files.items():
+        if path.startswith(WATCH) and path.endswith(".seen"):
+            check(data.decode().split("\n", 1)[0] in served.values(),
+                  f"{path} is not kept for an address vx watches")
+        if path.startswith(WATCH) and path.endswith(".http"):
+            seen = files.get(path[:-5] + ".seen", b"").decode().split("\n")
+            body = tagged.get(data.decode().split("\n", 1)[0])
+            check(body is not None, f"{path} names no answer of the server: {data!r}")
+            links = [item.findtext("link") for item in ET.fromstring(body).iter("item")]
+            check(all(link in seen for link in links), f"{path} vouches for items not seen")
 
 
 def loads(files, served):
@@ -124,7 +142,7 @@ def whole(old, new, points, served, folder):
     for path in set(old) | set(new):
         allowed = {sha1(old[path])} if path in old else {None}
         allowed |= {h for _, _, h, f in points if os.path.relpath(f, folder) == path}
-        if path == FEED:
+        if path == FEED or (path.startswith(WATCH) and path.endswith(".xml")):
             allowed |= set(served)
         if path == FEED + ".src":  # dropped while the file changes address
             allowed.add(None)
@@ -168,7 +186,7 @@ def run(vx):
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Feed)
     server.handle_error = lambda *args: None  # a vx killed in the middle of an answer
     server.url = f"http://127.0.0.1:{server.server_address[1]}"
-    server.served, server.bodies, server.lock = 0, {}, threading.Lock()
+    server.served, server.bodies, server.tagged, server.lock = 0, {}, {}, threading.Lock()
     threading.Thread(target=server.serve_forever, daemon=True).start()
     with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as logs:
         prepare(vx, folder, server.url)
@@ -182,9 +200,10 @@ def run(vx):
                     where = points[-1][1]
                 new = snapshot(folder)
                 with server.lock:
-                    served = dict(server.bodies)
+                    served, tagged = dict(server.bodies), dict(server.tagged)
                 whole(old, new, points, served, folder)
                 loads(new, served)
+                watch_loads(new, served, tagged)
             except (Failure, KeyError, ET.ParseError) as e:
                 raise Failure(f"round {rounds}, killed at {where}: {type(e).__name__}: {e}")
             kills[where], old = kills.get(where, 0) + 1, new

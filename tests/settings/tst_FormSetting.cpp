@@ -158,11 +158,11 @@ class TestFormSetting : public QObject {
   QString settings() const {
     const TFormSetting &f = *FForm;
     return QString::asprintf("%d min, on top %d, keep position %d, filter %s (OR %d), "
-                             "transparency %s, balloons off %d, sounds off %d",
+                             "transparency %s, balloons off %d, sounds off %d, watch %d",
                              f.updateMinutes(), f.ChBStayOnTop->isChecked(), f.keepItemPosition(),
                              qUtf8Printable(f.CBFilterAssociation->currentText()), f.filterUsesOr(),
                              qUtf8Printable(f.CBAlphaBlend->currentText()), f.balloonsOff(),
-                             f.soundsOff());
+                             f.soundsOff(), f.watchAll());
   }
   // The host's calls, then each part that changed since it was last shown.
   QString changes() {
