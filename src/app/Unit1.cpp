@@ -152,8 +152,8 @@ void TForm1::buildSiteTabs(QWidget *parent) {
 
 // New matches are marked in the drawing alone: the tab's text is what the
 // site menus copy.
-void TForm1::KivTabSet1DrawTitle(TKivCustomTabSet *Sender, const QRect &aRect, bool,
-                                 bool aSelected, TKivTitleFont &aFont, QString &, int, bool &) {
+void TForm1::KivTabSet1DrawTitle(TKivCustomTabSet *Sender, const QRect &aRect, bool, bool aSelected,
+                                 TKivTitleFont &aFont, QString &, int, bool &) {
   SiteTabsTitleFont(aSelected, aFont);
   if (Sender && siteHasNewMatches(Sender->tabAt(aRect.center()))) {
     aFont.Font.setUnderline(true);

@@ -9,9 +9,9 @@
 
 #include <QDeadlineTimer>
 #include <QHash>
-#include <QSet>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QSystemTrayIcon>
 
 #include <chrono>

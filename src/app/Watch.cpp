@@ -99,8 +99,8 @@ void TForm1::WatchChecked(const TWatchedFeed &feed, const TWatchResult &result) 
 QSet<QString> TForm1::siteAddresses(int tab) const {
   QSet<QString> addresses;
   const TKivTabsList &tabs = KivTabSet1->TabsList();
-  const auto *site = tab > 0 && tab < tabs.count() ? tabs.objects(tab).value<TRSSItemData *>()
-                                                   : nullptr;
+  const auto *site =
+      tab > 0 && tab < tabs.count() ? tabs.objects(tab).value<TRSSItemData *>() : nullptr;
   for (int j = 0; site && j < site->RSSURLs.size(); ++j)
     addresses.insert(WithHttpScheme(site->RSSURLs.at(j)));
   return addresses;

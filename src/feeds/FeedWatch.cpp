@@ -136,15 +136,19 @@ void TFeedWatch::startNext() {
 }
 
 void TFeedWatch::deliver(const TWatchedFeed &feed, const TWatchResult &result) {
-  FChecking = false;
-  if (!FActive || FStopped)
+  if (!FActive || FStopped) {
+    FChecking = false;
     return;
+  }
   FResults.append({feed, result});
   FHandOn->start();
 }
 
+// The next check starts only once this one is handled, so results never
+// pile up while the window is busy.
 void TFeedWatch::handOn() {
   const auto results = std::exchange(FResults, {});
+  FChecking = false;
   for (const auto &[feed, result] : results) {
     if (!FActive || FStopped)
       return;

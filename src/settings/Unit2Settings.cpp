@@ -34,7 +34,7 @@ void TFormSetting::buildPersistence() {
   KivTextResIni1->ListPropertyControl = {u"ItemIndex"_s, u"Checked"_s};
   KivTextResIni1->ListIncludeName = {
       u"CBTimeOut"_s,    u"ChBStayOnTop"_s,  u"ChBStoreXMLItemPos"_s, u"CBFilterAssociation"_s,
-      u"CBAlphaBlend"_s, u"ChBBallonsOff"_s, u"ChBSoundsUse"_s,        u"ChBWatchAll"_s};
+      u"CBAlphaBlend"_s, u"ChBBallonsOff"_s, u"ChBSoundsUse"_s,       u"ChBWatchAll"_s};
   KivTextResIni1->OnAfterExecute = [this](TKivTextResIni *, bool) { KivTextResIni1AfterExecute(); };
   KivTextResIni1->OnUseReadVal = [this](QObject *instance, const QString &propName,
                                         const QVariant &value, bool &useVal) {

@@ -36,8 +36,8 @@ class TestWatch : public QObject, public TBoardWindows {
     writeCatalogue(u"[item_1]\r\ntitle=Alpha\r\n10_name=Qt\r\n10_url=%1\r\n11_name=Web\r\n"
                    u"11_url=%2\r\n%5[item_2]\r\ntitle=Beta\r\n20_name=All\r\n20_url=%3\r\n"
                    u"[item_3]\r\ntitle=Gamma\r\n30_name=All\r\n30_url=%4\r\n"_s.arg(
-                       FServer->url("/a1"), FServer->url("/a2"), FServer->url("/b1"),
-                       gamma("/g1"), extraAlpha));
+                       FServer->url("/a1"), FServer->url("/a2"), FServer->url("/b1"), gamma("/g1"),
+                       extraAlpha));
   }
   // The program as it starts: balloons and sounds on, the filter on "qt",
   // in the tray, watching four times a second.
@@ -107,8 +107,8 @@ private Q_SLOTS:
     checkAll();
     QCOMPARE(alertsSince(before), QStringList());
     FServer->route("/a1", TTestResponse::ok(FeedOf({u"qt-new"_s, u"php-new"_s, u"qt-old"_s})));
-    FServer->route("/b1", TTestResponse::ok(FeedOf({u"qt-b1"_s, u"qt-b2"_s, u"qt-b3"_s,
-                                                    u"qt-b4"_s, u"qt-b0"_s})));
+    FServer->route("/b1", TTestResponse::ok(FeedOf(
+                              {u"qt-b1"_s, u"qt-b2"_s, u"qt-b3"_s, u"qt-b4"_s, u"qt-b0"_s})));
     const QByteArray gammaCopy = contentOf(TWatchChecker::copyFileName(gamma("/g1")));
     FServer->route("/g1", TTestResponse::error(304));
     const qsizetype seenFrom = notifies();
@@ -131,8 +131,8 @@ private Q_SLOTS:
       TKivTitleFont font{FForm->font(), Qt::black};
       QString text = FForm->KivTabSet1->TabsList().strings(tab);
       bool canDraw = true;
-      FForm->KivTabSet1DrawTitle(FForm->KivTabSet1, FForm->KivTabSet1->titleRect(tab), false,
-                                 false, font, text, 0, canDraw);
+      FForm->KivTabSet1DrawTitle(FForm->KivTabSet1, FForm->KivTabSet1->titleRect(tab), false, false,
+                                 font, text, 0, canDraw);
       QCOMPARE(font.Font.underline(), tab == 1);
       QCOMPARE(text, FForm->KivTabSet1->TabsList().strings(tab));
     }
