@@ -61,7 +61,7 @@ void TForm1::syncWatchedFeeds() {
       if (site->RSSURLs.at(j).trimmed().isEmpty() || listed.contains(address))
         continue;
       listed.insert(address);
-      feeds.append({address, sites->title(i), i, j});
+      feeds.append({address, sites->title(i)});
     }
   }
   FMarkedFeeds.intersect(listed);

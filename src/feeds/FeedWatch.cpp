@@ -152,6 +152,9 @@ void TFeedWatch::handOn() {
   for (const auto &[feed, result] : results) {
     if (!FActive || FStopped)
       return;
+    // Not the user's concern: the next check tries again.
+    if (result.status == TWatchResult::Failed)
+      qCInfo(lcWatch).noquote() << feed.address << "not checked:" << result.error;
     Q_EMIT checked(feed, result);
   }
 }

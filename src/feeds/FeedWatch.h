@@ -11,12 +11,11 @@
 
 class QTimer;
 
-// One feed the watch looks at, and where the user keeps it.
+// One feed the watch looks at, and the site that lists it. The way back to
+// the site goes by the address: positions shift when a site is deleted.
 struct TWatchedFeed {
   QString address; // with its scheme, as it is downloaded
   QString siteTitle;
-  int site = -1; // positions in the catalogue when the list was made
-  int category = -1;
 };
 
 // The background watch: every feed of the list checked once per interval, the
