@@ -277,7 +277,7 @@ private:
   void syncWatchMarks();
   TKeywordFilter watchFilter() const;
   QSet<QString> siteAddresses(int tab) const;
-  void clearWatchMark(int tab);
+  bool clearWatchMark(int tab);
   void resetNewMatches();
   void showCategoryItem(int tab, int category, const QString &link);
 

@@ -111,18 +111,22 @@ bool TForm1::siteHasNewMatches(int tab) const {
 }
 
 // The user has seen the site: its tab loses the mark.
-void TForm1::clearWatchMark(int tab) {
-  if (FMarkedFeeds.isEmpty() || !siteHasNewMatches(tab))
-    return;
-  FMarkedFeeds.subtract(siteAddresses(tab));
+// True when there was a mark to clear.
+bool TForm1::clearWatchMark(int tab) {
+  const qsizetype marked = FMarkedFeeds.size();
+  if (marked != 0)
+    FMarkedFeeds.subtract(siteAddresses(tab));
+  if (FMarkedFeeds.size() == marked)
+    return false;
   syncWatchMarks();
+  return true;
 }
 
 // The window shown again: what was counted has had the user's eye.
 void TForm1::resetNewMatches() {
   FNewMatches = 0;
-  clearWatchMark(KivTabSet1->TabIndex());
-  syncWatchMarks();
+  if (!clearWatchMark(KivTabSet1->TabIndex()))
+    syncWatchMarks();
 }
 
 void TForm1::syncWatchMarks() {
