@@ -14,8 +14,6 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-int TKivCustomTabSet::HotTabIndex = -1;
-
 namespace {
 
 QString withoutAmpersands(QString caption) {
@@ -79,7 +77,7 @@ TKivCustomTabSet::TKivCustomTabSet(QWidget *parent)
     if (OnChanging)
       OnChanging(this, current, next, canChange);
   };
-  FSelection.OnSelecting = [] { HotTabIndex = -1; };
+  FSelection.OnSelecting = [this] { FHotTabIndex = -1; };
   FSelection.OnChanged = [this](int index) {
     announceSelection();
     if (OnChanged)
@@ -95,8 +93,6 @@ TKivCustomTabSet::TKivCustomTabSet(QWidget *parent)
 
 TKivCustomTabSet::~TKivCustomTabSet() {
   FSelection.setDestroying();
-  if (HotTabIndex != -1 && underMouse())
-    HotTabIndex = -1;
 }
 
 void TKivCustomTabSet::setTabIndex(int index) {
@@ -367,7 +363,7 @@ void TKivCustomTabSet::Paint(QPainter &canvas) {
       continue;
     DrawTabBackground(canvas, layout, i);
     DrawTabImage(canvas, layout, i, i == FHotImageTab);
-    DrawTabTitle(canvas, layout, i, i == HotTabIndex);
+    DrawTabTitle(canvas, layout, i, i == FHotTabIndex);
   }
   DrawFrameEdges(canvas, layout);
   if (selected >= FFirstVisible && selected <= last && layout.isVisible(selected)) {
@@ -676,7 +672,7 @@ void TKivCustomTabSet::mouseMoveEvent(QMouseEvent *event) {
     return;
   if (FKeyboardSelected) {
     FKeyboardSelected = false;
-    HotTabIndex = -1;
+    FHotTabIndex = -1;
     return;
   }
   const QPoint point = event->position().toPoint();
@@ -685,13 +681,13 @@ void TKivCustomTabSet::mouseMoveEvent(QMouseEvent *event) {
     return;
   }
   const int tab = tabAt(point);
-  if (HotTabIndex != -1 && HotTabIndex != tab) {
+  if (FHotTabIndex != -1 && FHotTabIndex != tab) {
     clearHotTab();
     return;
   }
   if (tab == -1 || tab == TabIndex() || !FTabsList.isSelectable(tab))
     return;
-  if (HotTabIndex != tab)
+  if (FHotTabIndex != tab)
     setHotTab(tab);
   const bool onImage =
       imageIndexOf(tab, false) >= 0 && imageRect(tabLayout(), tab).contains(point - areaOrigin());
@@ -708,14 +704,14 @@ void TKivCustomTabSet::leaveEvent(QEvent *event) {
 }
 
 void TKivCustomTabSet::setHotTab(int index) {
-  HotTabIndex = index;
+  FHotTabIndex = index;
   redrawTab(index, true);
 }
 
 void TKivCustomTabSet::clearHotTab() {
-  const int old = HotTabIndex;
+  const int old = FHotTabIndex;
   FHotImageTab = -1;
-  HotTabIndex = -1;
+  FHotTabIndex = -1;
   if (old >= 0 && old < FTabsList.count())
     redrawTab(old, false);
 }

@@ -40,8 +40,9 @@ public:
   explicit TKivCustomTabSet(QWidget *parent = nullptr);
   ~TKivCustomTabSet() override;
 
-  // The tab under the mouse, shared by every strip of the process.
-  static int HotTabIndex;
+  // The tab under the mouse, -1 when none. Each strip has its own: hovering
+  // one must not draw a hot tab in another.
+  int hotTabIndex() const { return FHotTabIndex; }
 
   TKivTabsList &TabsList() { return FTabsList; }
   const TKivTabsList &TabsList() const { return FTabsList; }
@@ -198,6 +199,7 @@ private:
   bool FMarkTabFocused = true;
 
   int FFirstVisible = 0;
+  int FHotTabIndex = -1;
   int FHotImageTab = -1;
   bool FKeyboardSelected = false;
   bool FDirty = true;
