@@ -16,9 +16,13 @@ void TURLLabel::setURL(const QString &url) {
   if (url == FURL)
     return;
   FURL = url;
-  // A link is reachable from the keyboard and tells assistive technologies
-  // where it leads; a plain caption is neither.
+  // A link is reachable from the keyboard, shows the pointing hand and tells
+  // assistive technologies where it leads; a plain caption is none of these.
   setFocusPolicy(FURL.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
+  if (FURL.isEmpty())
+    unsetCursor();
+  else
+    setCursor(Qt::PointingHandCursor);
   setAccessibleDescription(FURL);
   applyLinkLook();
 }
@@ -52,10 +56,8 @@ void TURLLabel::setUnderline(bool on) {
 }
 
 void TURLLabel::enterEvent(QEnterEvent *event) {
-  if (!FURL.isEmpty()) {
-    setCursor(Qt::PointingHandCursor);
+  if (!FURL.isEmpty())
     setUnderline(true);
-  }
   QLabel::enterEvent(event);
 }
 
