@@ -21,7 +21,22 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A stored coordinate when its text is a number. Zero and negative ones are
+// places like any other: the left or top edge, a monitor left of or above
+// the main one.
+std::optional<int> storedCoordinate(const QString &text) {
+  bool number = false;
+  const int value = text.trimmed().toInt(&number);
+  return number ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
 
 void TForm1::buildStateFile() {
   KivTextResIni1 = new TKivTextResIni(this);
@@ -90,15 +105,15 @@ void TForm1::KivTextResIni1AfterExecute() {
   KivXPSpeedButton1Click(KivTextResIni1);
 }
 
-// Only positive numbers are taken. Position is the frame's, as pos() and
-// move() see it; size is the window's own.
+// Position is the frame's, as pos() and move() see it; size is the window's
+// own, and only a positive one is taken.
 void TForm1::restorePlace() {
   QPoint position = pos();
   QSize size = this->size();
-  if (const int v = StrToIntSafe(lft->text()); v > 0)
-    position.setY(v);
-  if (const int v = StrToIntSafe(lfl->text()); v > 0)
-    position.setX(v);
+  if (const auto v = storedCoordinate(lft->text()))
+    position.setY(*v);
+  if (const auto v = storedCoordinate(lfl->text()))
+    position.setX(*v);
   if (const int v = StrToIntSafe(lfw->text()); v > 0)
     size.setWidth(std::max(v, minimumWidth()));
   if (const int v = StrToIntSafe(lfh->text()); v > 0)

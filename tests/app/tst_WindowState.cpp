@@ -67,11 +67,13 @@ private Q_SLOTS:
 
   // A file the Windows program wrote sets place, size, tab and filter, and comes
   // back byte for byte; a place no screen shows (a monitor unplugged since) is
-  // replaced by the first start's.
+  // replaced by the first start's. Two screens, the second left of the first.
   void windowsStateFile_data() {
     QTest::addColumn<QString>("left");
     QTest::addColumn<bool>("onScreen");
     QTest::newRow("on screen") << u"60"_s << true;
+    QTest::newRow("at the left edge") << u"0"_s << true;
+    QTest::newRow("on the monitor to the left") << u"-700"_s << true;
     QTest::newRow("off every screen") << u"9000"_s << false;
   }
   void windowsStateFile() {
@@ -82,7 +84,8 @@ private Q_SLOTS:
     show();
     QTRY_COMPARE(FForm->KivTabSet1->TabIndex(), 2);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(FForm->pos(), onScreen ? QPoint(60, 120) : FirstStartPlace(screen, QSize(700, 350)));
+    QCOMPARE(FForm->pos(),
+             onScreen ? QPoint(left.toInt(), 120) : FirstStartPlace(screen, QSize(700, 350)));
     QCOMPARE(FForm->size(), QSize(700, 350));
     QCOMPARE(FForm->EditFilter->text(), u"php mysql"_s);
     QVERIFY(FForm->ChBFiltered->isEnabled() && !FForm->ChBFiltered->isChecked());
