@@ -172,6 +172,8 @@ CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &
   keep(curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(options.lowSpeedBytes)));
   keep(
       curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.lowSpeedSeconds)));
+  if (options.totalTimeoutSeconds > 0)
+    keep(curl_easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(options.totalTimeoutSeconds)));
   // Refuses an announced oversized body before any of it is read; the write
   // callback catches the bodies that do not announce their length.
   if (options.maxBytes > 0)

@@ -24,6 +24,11 @@ struct THttpOptions {
   // abandoned, so a stalled server cannot block the window for ever.
   int lowSpeedBytes = 1;
   int lowSpeedSeconds = 30;
+  // The whole transfer, connection and redirects included, in seconds: a
+  // server that trickles just fast enough to pass the stall limit must not
+  // hold it for ever (the background watch has a single transfer at a time).
+  // Those the window waits for ask for less. Zero or less: no limit.
+  int totalTimeoutSeconds = 120;
   qint64 maxBytes = 32LL * 1024 * 1024; // zero or less: no cap
   int maxRedirects = 5;
   // A transfer begun over https follows redirects only to https: what it

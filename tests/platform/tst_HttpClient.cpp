@@ -146,6 +146,10 @@ private Q_SLOTS:
     const THttpOptions impatient{.lowSpeedBytes = 1000, .lowSpeedSeconds = 1};
     QTest::newRow("silent before answering") << TCase{silent, TransferBroken, impatient};
     QTest::newRow("stalls in the body") << TCase{stalled, TransferBroken, impatient};
+    TTestResponse trickling = ok(patterned(1000));
+    trickling.trickle = 200ms;
+    QTest::newRow("trickles past the total limit")
+        << TCase{trickling, TransferBroken, {.totalTimeoutSeconds = 1}};
     // Without the abort, from another thread as the window's closing does, each would
     // wait out the server.
     QTest::newRow("aborted while silent")

@@ -34,6 +34,9 @@ struct TTestResponse {
   // Body bytes to send before going silent with the connection left open, until
   // the client gives up or the server stops; negative sends it all.
   qsizetype stallAfter = -1;
+  // Sends the body a byte at a time after this pause each: fast enough to pass
+  // any stall limit, too slow to end.
+  std::chrono::milliseconds trickle{0};
   bool hangUp = false; // close the connection without answering at all
 
   static TTestResponse ok(const QByteArray &body, const QByteArray &contentType = "text/plain");
