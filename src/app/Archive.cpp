@@ -59,7 +59,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::addShownItemToArchive() {
-  if (!ItemView) {
+  if (!ItemView || !FItemShown) {
     ReportStatus(2, kArchive, u"Не найден элемент для добавления в архив."_s);
     PlayEventSound(1);
     return;
@@ -87,7 +87,7 @@ void TForm1::addShownItemToArchive() {
 }
 
 void TForm1::removeShownItemFromArchive() {
-  if (!ItemView)
+  if (!ItemView || !FItemShown)
     return;
   QString content = readArchive();
   if (!RemoveFromArchive(content, ArchiveItemTemplate, shownItem())) {

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <memory>
@@ -43,8 +42,9 @@ bool TForm1::IsConnected() {
 
 // The transfer runs on a worker thread while the window goes on painting;
 // closing the window cuts it off at once, the previous copy kept.
-THttpResult TForm1::transfer(const QString &address, const QString &fileName) {
-  auto client = std::make_shared<THttpClient>(DownloadOptionsFor(fileName));
+THttpResult TForm1::transfer(const QString &address, const QString &fileName,
+                             TDownloadPurpose purpose) {
+  auto client = std::make_shared<THttpClient>(DownloadOptionsFor(purpose));
   auto result = std::make_shared<THttpResult>();
   const bool completed = TBusyWait::runAside(
       [client, result, address, fileName] { *result = client->download(address, fileName); },
@@ -56,23 +56,29 @@ THttpResult TForm1::transfer(const QString &address, const QString &fileName) {
   return aborted;
 }
 
-bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool report) {
+bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool report,
+                          TDownloadPurpose purpose) {
+  return fetch(url, fileName, report, purpose) == TFetched::Usable;
+}
+
+TForm1::TFetched TForm1::fetch(const QString &url, const QString &fileName, bool report,
+                               TDownloadPurpose purpose) {
   if (FDestroying)
-    return true;
+    return TFetched::Usable;
   const QString address = WithHttpScheme(url);
-  if (IsFreshFor(fileName, address, QDateTime::currentDateTime(), updateMinutes()))
-    return true;
-  const bool exists = QFileInfo::exists(fileName);
+  if (purpose == TDownloadPurpose::Feed &&
+      IsFreshFor(fileName, address, QDateTime::currentDateTime(), updateMinutes()))
+    return TFetched::Usable;
 
   if (report)
     ReportStatus(1, kTitle, message(url, QStringLiteral("Обновление данных с сервера...")));
   if (!IsConnected()) {
     if (!report)
-      return false;
+      return TFetched::Offline;
     ReportStatus(2, kTitle, message(url, QStringLiteral("Нет подключения к Internet.")));
     // Offline, the copy on disk is shown only when it is this address's own:
     // a file shared with another category holds that category's items.
-    return exists && RecordedSource(fileName) == address;
+    return HoldsCopyOf(fileName, address) ? TFetched::Usable : TFetched::Offline;
   }
 
   // A copy of another address may be replaced: a crash right after that must
@@ -85,12 +91,12 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
   THttpResult result;
   {
     TBusyCursor busy;
-    result = transfer(address, fileName);
+    result = transfer(address, fileName, purpose);
   }
   if (otherAddress && !result.ok())
     RecordSource(fileName, recorded);
   if (FDestroying)
-    return false; // closed meanwhile: the transfer was cut off, and nobody is left to tell
+    return TFetched::Failed; // closed meanwhile: the transfer was cut off, and nobody is left to tell
   // A record left naming an earlier address would vouch for the new content
   // under the wrong feed, so without a record of this one there must be none.
   if (result.ok() && !RecordSource(fileName, address)) {
@@ -125,5 +131,5 @@ bool TForm1::DownloadFile(const QString &url, const QString &fileName, bool repo
       PlayEventSound(2);
     }
   }
-  return result.ok();
+  return result.ok() ? TFetched::Usable : TFetched::Failed;
 }

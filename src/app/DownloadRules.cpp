@@ -10,19 +10,23 @@
 
 #include <cstdlib>
 
-THttpOptions DownloadOptionsFor(const QString &fileName) {
+namespace {
+
+constexpr int kWindowWaitSeconds = 60;
+
+} // namespace
+
+THttpOptions DownloadOptionsFor(TDownloadPurpose purpose) {
   THttpOptions options;
-  if (fileName.contains(u"zentara.html")) {
+  options.totalTimeoutSeconds = kWindowWaitSeconds;
+  if (purpose == TDownloadPurpose::SidePanelPage) {
     options.maxBytes = kZentaraMaxPageBytes;
     options.keepHttps = true;
   }
   return options;
 }
 
-bool IsFreshCopy(const QString &fileName, const QDateTime &modified, const QDateTime &now,
-                 int intervalMinutes) {
-  if (fileName.contains(u"zentara.html"))
-    return false;
+bool IsFreshCopy(const QDateTime &modified, const QDateTime &now, int intervalMinutes) {
   const qint64 age = std::llabs(modified.msecsTo(now));
   const qint64 interval = qint64(intervalMinutes) * 60000;
   return interval >= age;
@@ -30,13 +34,40 @@ bool IsFreshCopy(const QString &fileName, const QDateTime &modified, const QDate
 
 bool IsFreshFor(const QString &fileName, const QString &address, const QDateTime &now,
                 int intervalMinutes) {
-  if (!QFileInfo::exists(fileName) ||
-      !IsFreshCopy(fileName, GetFileModified(fileName), now, intervalMinutes))
+  return HoldsCopyOf(fileName, address) &&
+         IsFreshCopy(GetFileModified(fileName), now, intervalMinutes);
+}
+
+bool HoldsCopyOf(const QString &fileName, const QString &address) {
+  if (!QFileInfo::exists(fileName))
     return false;
   // Qt holds a null string equal to an empty one; a missing record must not
   // match an empty address.
   const QString recorded = RecordedSource(fileName);
   return !recorded.isEmpty() && recorded == address;
+}
+
+bool TakeNewerCopy(const QString &source, const QString &fileName, const QString &address) {
+  const QFileInfo newer(source);
+  if (!newer.exists() || (HoldsCopyOf(fileName, address) &&
+                          QFileInfo(fileName).lastModified() >= newer.lastModified()))
+    return false;
+  QFile in(source);
+  if (!in.open(QIODevice::ReadOnly))
+    return false;
+  const QByteArray bytes = in.readAll();
+  // No moment may leave a record of another address vouching for this content.
+  if (RecordedSource(fileName) != address)
+    QFile::remove(SourceRecordName(fileName));
+  QSaveFile copy(fileName);
+  if (!(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size() &&
+        CommitSaveFile(copy, "copy", bytes)))
+    return false;
+  // Unrecorded, a copy that would pass for one fetched just now is never fresh.
+  QFile taken(fileName);
+  return taken.open(QIODevice::ReadOnly) &&
+         taken.setFileTime(newer.lastModified(), QFileDevice::FileModificationTime) &&
+         RecordSource(fileName, address);
 }
 
 QString SourceRecordName(const QString &fileName) {

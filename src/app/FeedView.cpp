@@ -49,9 +49,9 @@ bool TForm1::keywordFilterInForce() const {
   return filterBoxOn() && !EditFilter->text().isEmpty();
 }
 
-void TForm1::LoadFeedHeader() {
+bool TForm1::LoadFeedHeader() {
   if (FDestroying)
-    return;
+    return false;
   Button2->setEnabled(false);
   Button1->setEnabled(false);
   CBFastTransition->clear();
@@ -59,13 +59,13 @@ void TForm1::LoadFeedHeader() {
   const int feed = selectedFeedIndex();
   const int tab = KivTabSet1->TabIndex();
   if (feed == -1 || tab < 0)
-    return;
+    return false;
   const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
   const QString address = site ? site->RSSURLs.value(feed) : QString();
   if (address.isEmpty()) {
     ReportStatus(3, kDocument, u"Не определен URL RSS ленты."_s);
     PlayEventSound(1);
-    return;
+    return false;
   }
   const QString path = FeedFileName(tab, address);
   // An empty archive file (left by a failed first write) is a new archive too.
@@ -74,7 +74,7 @@ void TForm1::LoadFeedHeader() {
   if (!QFile::exists(path)) {
     XMLDocument1.setFileName(QString());
     ReportStatus(3, kDocument, u"Файл не найден: \r"_s + path);
-    return;
+    return false;
   }
   XMLDocument1.deactivate();
   XMLDocument1.setFileName(path);
@@ -85,11 +85,12 @@ void TForm1::LoadFeedHeader() {
     ReportStatus(3, kDocument,
                  withParserMessage(u"Ошибка парсинга заголовка XML-документа."_s, parsed));
     PlayEventSound(1);
-    return;
+    return false;
   }
   showFeedHeader(XMLDocument1.content());
   XMLDocument1.deactivate();
   ReportStatus(-1, kDocument, u"Файл загружен."_s);
+  return true;
 }
 
 // The channel's fields are shown exactly as the feed wrote them.
@@ -102,7 +103,11 @@ void TForm1::showFeedHeader(const TFeedContent &content) {
   FeedInfoLabel->setText(u"Обновлено: "_s + date);
 }
 
+// Nothing on screen: nothing to archive or step from.
 void TForm1::emptyItemView() {
+  FItemShown = false;
+  for (QPushButton *button : {Button1, Button2, Button3})
+    button->setEnabled(false);
   ItemView->FViRSSTitle->clear();
   ItemView->FViRSSTitle->setURL(QString());
   ItemView->setDescription(QString());
@@ -164,6 +169,7 @@ void TForm1::ShowFeedItem(int position) {
     }
   }
   XMLDocument1.deactivate();
+  FItemShown = shown;
   if (!parseFailed)
     reportShownItem(shown, items);
   if (FDestroying)
@@ -186,9 +192,12 @@ void TForm1::reportShownItem(bool shown, int items) {
   }
 }
 
+// Everything here follows the item actually on screen: a position past the
+// end of a feed that shrank shows none, and then nothing can be archived or
+// stepped from; the jump list offers the items to go back to.
 void TForm1::updateNavigation() {
-  Button2->setEnabled(CurrentItem > 0);
-  Button1->setEnabled(ItemCount > 0 && ItemCount - 1 > CurrentItem);
+  Button2->setEnabled(FItemShown && CurrentItem > 0);
+  Button1->setEnabled(FItemShown && ItemCount - 1 > CurrentItem);
   // Stepping through a long feed keeps the same count; rebuilding a thousand
   // entries on every step would cost more than the step itself.
   if (CBFastTransition->count() != ItemCount) {
@@ -199,9 +208,9 @@ void TForm1::updateNavigation() {
       numbers.append(QString::number(i));
     CBFastTransition->addItems(numbers);
   }
-  CBFastTransition->setCurrentIndex(CurrentItem < ItemCount ? CurrentItem : -1);
-  CBFastTransition->setEnabled(CBFastTransition->count() > 1);
-  Button3->setEnabled(ItemCount > 0);
+  CBFastTransition->setCurrentIndex(FItemShown ? CurrentItem : -1);
+  CBFastTransition->setEnabled(CBFastTransition->count() > (FItemShown ? 1 : 0));
+  Button3->setEnabled(FItemShown);
 }
 
 int TForm1::FindItemPosition(const QString &link) {

@@ -1,8 +1,21 @@
 #pragma once
 
+#include "platform/BusyWait.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QString>
+
+#include <utility>
+
+// Calls `handler` when the item is chosen, from the event loop: a menu is also
+// chosen through the session bus (a screen reader, a tray host that draws the
+// menu itself), and that caller waits for its answer, which must not wait for
+// a refresh.
+template <typename Handler> void OnChosen(QAction *item, QObject *receiver, Handler handler) {
+  QObject::connect(item, &QAction::triggered, receiver,
+                   [receiver, handler = std::move(handler)] { TBusyWait::later(receiver, handler); });
+}
 
 // A checkable item owned by `menu`, carrying its position in `tag`. The site
 // and category menus are not exclusive groups: their handlers set and clear

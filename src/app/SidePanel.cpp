@@ -64,7 +64,7 @@ void TForm1::TimerAdvertisingShowTimer() {
 // left by an earlier fetch: that one may be months old.
 void TForm1::LoadZentaraPage(const QString &url) {
   QString target = TDataFolder::file(u"html/zentara.html"_s);
-  if (!DownloadFile(url, target, false))
+  if (!DownloadFile(url, target, false, TDownloadPurpose::SidePanelPage))
     target = TDataFolder::resource(u"defaultvx.html"_s);
   if (FDestroying)
     return;

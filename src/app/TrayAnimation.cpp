@@ -1,5 +1,7 @@
 #include "app/TrayAnimation.h"
 
+#include "platform/BusyWait.h"
+
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -38,6 +40,9 @@ TTrayAnimation::TTrayAnimation(QWidget *owner)
   connect(FAnimation, &QVariantAnimation::valueChanged, this,
           [this](const QVariant &value) { step(value.toDouble()); });
   connect(FAnimation, &QVariantAnimation::finished, this, &QWidget::hide);
+  // A wait holds the ticks that move the frame: it would stand still on
+  // screen, an empty box far from both ends, for as long as the wait lasts.
+  TBusyWait::onWaitBegins(this, [this] { stop(); });
 }
 
 void TTrayAnimation::fly(const QRect &from, const QRect &to) {

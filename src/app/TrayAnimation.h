@@ -12,7 +12,7 @@ QRect TweenRect(const QRect &from, const QRect &to, double progress);
 // A frame that flies between the tray icon and the window as the window is
 // shown from the tray or hidden to it. It only draws: it takes no input and no
 // focus, never delays the show or hide it goes with, and a new flight cuts the
-// one under way short.
+// one under way short, as does any wait of the GUI thread.
 class TTrayAnimation : public QWidget {
   Q_OBJECT
 public:

@@ -275,11 +275,11 @@ void TForm1::buildMenus() {
   N17->setEnabled(false);
   N3->setEnabled(false);
 
-  connect(N13, &QAction::triggered, this, &TForm1::N9Click);
-  connect(N4, &QAction::triggered, this, &TForm1::N4Click);
-  connect(N2, &QAction::triggered, this, &TForm1::N2Click);
-  connect(N19, &QAction::triggered, this, &TForm1::N19Click);
-  connect(N16, &QAction::triggered, this, &TForm1::N16Click);
+  OnChosen(N13, this, [this] { N9Click(); });
+  OnChosen(N4, this, [this] { N4Click(); });
+  OnChosen(N2, this, [this] { N2Click(); });
+  OnChosen(N19, this, [this] { N19Click(); });
+  OnChosen(N16, this, [this] { N16Click(); });
 }
 
 void TForm1::buildTray() {
@@ -305,11 +305,15 @@ void TForm1::buildTray() {
   N5Action->setEnabled(false);
   TrayIcon1->setContextMenu(KivPopupMenu1);
 
-  connect(N9, &QAction::triggered, this, &TForm1::N9Click);
-  connect(N7, &QAction::triggered, this, &TForm1::N2Click);
-  connect(N8, &QAction::triggered, this, &TForm1::N4Click);
+  OnChosen(N9, this, [this] { N9Click(); });
+  OnChosen(N7, this, [this] { N2Click(); });
+  OnChosen(N8, this, [this] { N4Click(); });
   connect(KivPopupMenu1, &QMenu::aboutToShow, this, &TForm1::KivPopupMenu1Popup);
-  connect(TrayIcon1, &QSystemTrayIcon::activated, this, &TForm1::TrayIcon1Activated);
+  // A StatusNotifierItem host activates the icon through the bus, and waits.
+  connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) {
+            TBusyWait::later(this, [this, reason] { TrayIcon1Activated(reason); });
+          });
   FNotifications = new TNotifications(TrayIcon1, this);
   FTrayAnimation = new TTrayAnimation(this);
 
@@ -503,10 +507,13 @@ void TForm1::ClearView() {
     ItemView->FViRSSComments->setURL(QString());
     ItemView->setDescription(QString());
   }
+  FItemShown = false;
   CurrentItem = 0;
   ItemCount = 0;
   CBFastTransition->clear();
   CBFastTransition->setEnabled(false);
+  for (QPushButton *button : {Button1, Button2, Button3})
+    button->setEnabled(false);
 }
 
 void TForm1::ClearCategoryMenus() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DownloadRules.h"
 #include "app/StatusLine.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
@@ -35,7 +36,6 @@ struct TKeywordFilter;
 struct TWatchedFeed;
 struct TWatchResult;
 struct TArchiveItem;
-struct THttpResult;
 class TFormSetting;
 class TTrayAnimation;
 class TKivCustomTabSet;
@@ -129,13 +129,14 @@ public:
   void HideBalloon();
   void TimerHideBallonTimer();
   void RefreshBalloon();
-  bool DownloadFile(const QString &url, const QString &fileName, bool report);
+  bool DownloadFile(const QString &url, const QString &fileName, bool report,
+                    TDownloadPurpose purpose = TDownloadPurpose::Feed);
   static bool IsConnected();
   void ClearView();
   void ClearCategoryMenus();
   void RestartTimer(QTimer *timer, bool fireNow);
   void SavePosition();
-  void LoadFeedHeader();
+  bool LoadFeedHeader(); // false when no header could be read
   void ShowFeedItem(int position);
   int FindItemPosition(const QString &link);
 
@@ -250,6 +251,8 @@ private:
   void updateNavigation();
   TRSSItemData *selectedSite() const;
   void buildCategoryMenu(int tab);
+  void bindSiteItem(QAction *item, int tab);
+  void bindCategoryItem(QAction *item, int position);
   void tickSelectedSite();
   void syncTrayMenu();
   void syncShowHideCaption();
@@ -261,7 +264,14 @@ private:
   void setToolWindow(bool tool);
   void refreshSelectedFeed();
   void keepReadersPlace();
-  THttpResult transfer(const QString &address, const QString &fileName);
+  void showKeptCopy(const QString &url, const QString &file);
+  // How a download left its file: usable (fresh, downloaded, or this
+  // address's own copy while offline), or not, for want of a connection or
+  // because the transfer failed.
+  enum class TFetched { Usable, Offline, Failed };
+  TFetched fetch(const QString &url, const QString &fileName, bool report,
+                 TDownloadPurpose purpose);
+  THttpResult transfer(const QString &address, const QString &fileName, TDownloadPurpose purpose);
   QString archiveFileName() const;
   QString readArchive() const;
   TArchiveItem shownItem() const;
@@ -303,6 +313,7 @@ private:
   bool FStartingOrClosing = true;
   bool FTabsRebuilding = false;
   bool FDestroying = false;
+  bool FItemShown = false; // the item view holds an item of the feed
   bool FRefreshing = false;
   bool FRefreshAgain = false; // asked for while a refresh was under way
   TFeedWatch *FFeedWatch = nullptr;

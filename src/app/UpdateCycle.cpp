@@ -62,8 +62,7 @@ void TForm1::RebuildSiteTabs() {
   const int chosen = FFormSetting ? FFormSetting->selectedSite() : -1;
   KivTabSet1->setTabIndex(std::max(chosen, 0));
   for (int i = 0; i < tabs.count(); ++i) {
-    QAction *item = AddTickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex());
-    connect(item, &QAction::triggered, this, [this, item] { SiteMenuClick(item); });
+    bindSiteItem(AddTickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex()), i);
   }
   N17->setEnabled(!N17->isEmpty());
   KivTabSet1->setUpdatesEnabled(true);
@@ -83,6 +82,16 @@ void TForm1::SiteMenuClick(QObject *sender) {
   syncTrayMenu();
 }
 
+// Both menus choose through the main menu's items, the ones the cycle reads,
+// by position: the tray's copies are rebuilt on every change.
+void TForm1::bindSiteItem(QAction *item, int tab) {
+  OnChosen(item, this, [this, tab] { SiteMenuClick(N17->actions().value(tab)); });
+}
+
+void TForm1::bindCategoryItem(QAction *item, int position) {
+  OnChosen(item, this, [this, position] { UpdateSite(N3->actions().value(position)); });
+}
+
 void TForm1::tickSelectedSite() {
   const QList<QAction *> sites = N17->actions();
   for (int i = 0; i < sites.size(); ++i)
@@ -92,8 +101,7 @@ void TForm1::tickSelectedSite() {
 void TForm1::buildCategoryMenu(int tab) {
   const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
   for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
-    QAction *item = AddTickableItem(N3, site->RSSNames.value(j), j, j == FOpeningCategory);
-    connect(item, &QAction::triggered, this, [this, item] { UpdateSite(item); });
+    bindCategoryItem(AddTickableItem(N3, site->RSSNames.value(j), j, j == FOpeningCategory), j);
   }
   tickSelectedSite();
 }
@@ -146,8 +154,11 @@ void TForm1::UpdateSite(QObject *sender) {
   FeedTitleLabel->clear();
   FeedTitleLabel->setURL(QString());
   FeedInfoLabel->clear();
-  // The item of the category left behind must not stay under the new one.
+  // The item of the category left behind must not stay under the new one,
+  // nor its items in the jump list.
   emptyItemView();
+  CBFastTransition->clear();
+  CBFastTransition->setEnabled(false);
   CurrentItem = 0;
   if (KivTabSet1->TabIndex() < 1) {
     LoadFeedHeader();
@@ -185,12 +196,17 @@ void TForm1::refreshSelectedFeed() {
   if (url.isEmpty())
     return;
   const QString file = FeedFileName(KivTabSet1->TabIndex(), url);
-  if (!DownloadFile(url, file, true)) {
+  switch (fetch(url, file, true, TDownloadPurpose::Feed)) {
+  case TFetched::Usable:
+    break;
+  case TFetched::Offline:
     if (FDestroying)
       return;
     ReportStatus(2, kDocument, url + u"\rНет подключения к Internet.\rСписок пуст."_s);
     PlayEventSound(0);
     return;
+  case TFetched::Failed:
+    return showKeptCopy(url, file);
   }
   // Pending paints only: nothing the user does is handled until the refresh ends.
   TBusyWait::pump();
@@ -209,6 +225,26 @@ void TForm1::refreshSelectedFeed() {
   if (FDestroying)
     return;
   ShowFeedItem(CurrentItem);
+}
+
+// The connection works but the board did not deliver: the copy of this
+// address kept from an earlier download is shown with its own date in the
+// header, never as news, and the last line says what failed.
+void TForm1::showKeptCopy(const QString &url, const QString &file) {
+  if (FDestroying)
+    return;
+  bool shown = false;
+  if (HoldsCopyOf(file, WithHttpScheme(url)) && LoadFeedHeader() && !FDestroying) {
+    FilterChanged = false;
+    ShowFeedItem(CurrentItem);
+    shown = true;
+  }
+  if (FDestroying)
+    return;
+  ReportStatus(2, kDocument,
+               url + u"\rНе удалось получить удаленный файл."_s +
+                   (shown ? QString() : u"\rСписок пуст."_s));
+  PlayEventSound(0);
 }
 
 // After a timed refresh the item on screen stays on screen, wherever the

@@ -38,7 +38,9 @@ void TForm1::N9Click() {
 
 void TForm1::showFromTray() {
   FMinimiseToTrayTimer->stop();
-  if (const QRect icon = trayIconRect(); icon.isValid() && isHidden())
+  // The first show places the window only as it happens: a flight would
+  // head for where it is not.
+  if (const QRect icon = trayIconRect(); icon.isValid() && isHidden() && !FStartingOrClosing)
     FTrayAnimation->fly(icon, frameGeometry());
   FShowActivation.setRemainingTime(kShowActivationMs);
   // Only a window that went to the tray minimised can hear its old state again.
@@ -143,18 +145,16 @@ void TForm1::KivPopupMenu1Popup() {
 void TForm1::syncTrayMenu() {
   ClearMenuLater(N6);
   const TKivTabsList &tabs = KivTabSet1->TabsList();
-  for (int i = 0; i < tabs.count(); ++i) {
-    QAction *item = AddTickableItem(N6, tabs.strings(i), i, i == KivTabSet1->TabIndex());
-    connect(item, &QAction::triggered, this, [this, item] { SiteMenuClick(item); });
-  }
+  for (int i = 0; i < tabs.count(); ++i)
+    bindSiteItem(AddTickableItem(N6, tabs.strings(i), i, i == KivTabSet1->TabIndex()), i);
   N6Action->setEnabled(!N6->isEmpty());
 
   ClearMenuLater(N5);
   const QList<QAction *> categories = N3->actions();
-  for (const QAction *category : categories) {
-    QAction *item =
-        AddTickableItem(N5, category->text(), category->data().toInt(), category->isChecked());
-    connect(item, &QAction::triggered, this, [this, item] { UpdateSite(item); });
+  for (int k = 0; k < categories.size(); ++k) {
+    const QAction *category = categories.at(k);
+    bindCategoryItem(
+        AddTickableItem(N5, category->text(), category->data().toInt(), category->isChecked()), k);
   }
   N5Action->setEnabled(!N5->isEmpty());
 }

@@ -6,6 +6,7 @@
 #include "components/KivTabSet.h"
 #include "feeds/FeedWatch.h"
 #include "feeds/WatchAlert.h"
+#include "platform/BusyWait.h"
 #include "settings/RSSItemData.h"
 #include "settings/Unit2.h"
 
@@ -14,7 +15,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -31,10 +31,10 @@ void TForm1::buildWatch() {
   // An alert has a balloon of its own, which no status message replaces or hides.
   FWatchNotifications = new TNotifications(TrayIcon1, this);
   connect(FWatchNotifications, &TNotifications::actionInvoked, this, [this](const QString &key) {
-    // The bus is heard during the window's own waits too; a timer tick waits
-    // until they are over.
+    // The bus is heard during the window's own waits too: the way to the item
+    // starts once they are over.
     if (key == u"default"_s)
-      QTimer::singleShot(0, this, &TForm1::ShowAlertedItem);
+      TBusyWait::later(this, [this] { ShowAlertedItem(); });
   });
 }
 
@@ -137,8 +137,8 @@ void TForm1::syncWatchMarks() {
 }
 
 // The balloon's way back: the window on the site and category of the alert,
-// at its first item when the feed on screen lists it. Every step may wait (a
-// show, a refresh) and end with the window closed.
+// at its first item. Every step may wait (a show, a refresh) and end with the
+// window closed.
 void TForm1::ShowAlertedItem() {
   const QString address = FAlertedFeed, link = FAlertedLink;
   BringForward();
@@ -154,18 +154,30 @@ void TForm1::ShowAlertedItem() {
   }
 }
 
+// The window's copy of the feed is brought up to date first, from the watch's
+// when that one is newer: the feed on screen is not read again by itself, and
+// another category's copy may be fresh enough to skip the download, either
+// way without the item. Then the category is read once, and the item shown.
 void TForm1::showCategoryItem(int tab, int category, const QString &link) {
+  const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
+  const QString url = site ? site->RSSURLs.value(category) : QString();
+  const QString file = FeedFileName(tab, url);
+  TakeNewerCopy(TWatchChecker::copyFileName(WithHttpScheme(url)), file, WithHttpScheme(url));
   if (tab != KivTabSet1->TabIndex()) {
     FOpeningCategory = category;
     KivTabSet1->setTabIndex(tab);
     FOpeningCategory = 0;
-  } else if (selectedFeedIndex() != category) {
+  } else {
     UpdateSite(N3->actions().value(category));
   }
-  if (FDestroying || link.isEmpty())
+  // Nothing more to say when the feed could not be read: the refresh has said why.
+  if (FDestroying || link.isEmpty() || XMLDocument1.FileName() != file)
     return;
   if (const int position = FindItemPosition(link); position >= 0) {
     CurrentItem = position;
     ShowFeedItem(position);
+    return;
   }
+  ReportStatus(1, u"Документ"_s, u"Элемент не найден."_s);
+  PlayEventSound(8);
 }

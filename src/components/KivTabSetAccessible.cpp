@@ -1,6 +1,7 @@
 #include "components/KivTabSetAccessible.h"
 
 #include "components/KivCustomTabSet.h"
+#include "platform/BusyWait.h"
 
 #include <QAccessibleWidget>
 #include <QPointer>
@@ -81,9 +82,15 @@ public:
                                                 : nullptr;
   }
   QStringList actionNames() const override { return {pressAction()}; }
+  // The caller on the bus is answered first: choosing a tab may start a
+  // refresh, which the answer must not wait for.
   void doAction(const QString &name) override {
-    if (isValid() && name == pressAction())
-      FStrip->setTabIndex(tabIndex());
+    if (!isValid() || name != pressAction())
+      return;
+    TBusyWait::later(FStrip, [strip = FStrip, index = tabIndex()] {
+      if (strip)
+        strip->setTabIndex(index);
+    });
   }
   QStringList keyBindingsForAction(const QString &) const override { return {}; }
 

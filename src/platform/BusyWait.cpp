@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -110,6 +111,22 @@ private:
   std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> FHeld;
 };
 
+// Tells those who asked that a wait begins.
+class TWaitAnnouncer : public QObject {
+  Q_OBJECT
+public:
+  using QObject::QObject;
+Q_SIGNALS:
+  void waitBegins();
+};
+
+TWaitAnnouncer *announcer() {
+  static QPointer<TWaitAnnouncer> announcer;
+  if (!announcer && QCoreApplication::instance())
+    announcer = new TWaitAnnouncer(QCoreApplication::instance());
+  return announcer;
+}
+
 TInputHold *inputHold() {
   static QPointer<TInputHold> hold;
   if (!hold && QCoreApplication::instance())
@@ -125,6 +142,8 @@ public:
     if (gDepth++ == 0) {
       if (TInputHold *hold = inputHold())
         QCoreApplication::instance()->installEventFilter(hold);
+      if (TWaitAnnouncer *waits = announcer())
+        Q_EMIT waits->waitBegins();
     }
   }
   ~TWaitScope() {
@@ -179,6 +198,24 @@ bool TBusyWait::active() {
   return gDepth > 0;
 }
 
+// A zero-interval timer, unlike a queued call, is held back with the other
+// timers while a wait runs.
+void TBusyWait::later(QObject *context, std::function<void()> work) {
+  auto *timer = new QTimer(context);
+  timer->setSingleShot(true);
+  QObject::connect(timer, &QTimer::timeout, context, [timer, work = std::move(work)] {
+    timer->deleteLater();
+    work();
+  });
+  timer->start(0);
+}
+
+QMetaObject::Connection TBusyWait::onWaitBegins(QObject *context, std::function<void()> work) {
+  TWaitAnnouncer *waits = announcer();
+  return waits ? QObject::connect(waits, &TWaitAnnouncer::waitBegins, context, std::move(work))
+               : QMetaObject::Connection();
+}
+
 bool TBusyWait::runAside(std::function<void()> work, const std::function<bool()> &stop,
                          const std::function<void()> &abort) {
   struct TJob {
@@ -213,3 +250,5 @@ bool TBusyWait::runAside(std::function<void()> work, const std::function<bool()>
   worker.join();
   return !stopped;
 }
+
+#include "BusyWait.moc"

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QMetaObject>
 
 #include <functional>
+
+class QObject;
 
 // How the GUI thread waits for work done elsewhere (a transfer, a sound)
 // without freezing. While it waits, the windows repaint, the accessibility
@@ -23,6 +26,16 @@ public:
   static void wake();
   // Inside until() or pump().
   static bool active();
+
+  // Runs `work` from the event loop, and never inside a wait: what a caller
+  // on the session bus asks for (a menu item, a balloon's action) is answered
+  // at once and done afterwards, in the order asked. Dropped if `context` goes
+  // first.
+  static void later(QObject *context, std::function<void()> work);
+  // Calls `work` whenever an outermost wait begins, while `context` lives:
+  // what moves on timer ticks (an animation) stands still through a wait, and
+  // must end rather than be left standing.
+  static QMetaObject::Connection onWaitBegins(QObject *context, std::function<void()> work);
 
   // Runs `work` on a thread of its own while the GUI thread waits. When `stop`
   // turns true first, `abort` is called (it must make the work end soon) and

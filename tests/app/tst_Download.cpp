@@ -23,6 +23,7 @@ struct TCase {
   QStringList events; // "<kind> <url> <words after the address>", "sound <index>", in order
   QByteArray content;
   QString fileName = u"xml/1rss.xml"_s; // relative to the data folder
+  TDownloadPurpose purpose = TDownloadPurpose::Feed;
 };
 
 } // namespace
@@ -65,7 +66,11 @@ private Q_SLOTS:
     QTest::newRow("fresh copy") << TCase{feed, 2, true, true, true, silent, kOld};
     QTest::newRow("stale copy") << TCase{feed, 10, true, true, true, got, kNew};
     QTest::newRow("side panel page always fetched, silently")
-        << TCase{feed, 0, true, false, true, silent, kNew, u"html/zentara.html"_s};
+        << TCase{feed, 0, true, false, true, silent, kNew, u"html/zentara.html"_s,
+                 TDownloadPurpose::SidePanelPage};
+    // What a download is for decides, not the name it is saved under.
+    QTest::newRow("a feed's copy named like the side panel's page")
+        << TCase{feed, 2, true, true, true, silent, kOld, u"xml/1zentara.html"_s};
     QTest::newRow("offline with copy") << TCase{feed, 10, false, true, true, offline, kOld};
     QTest::newRow("offline without copy") << TCase{feed, -1, false, true, false, offline, kNone};
     QTest::newRow("offline silent") << TCase{feed, 10, false, false, false, silent, kOld};
@@ -108,7 +113,7 @@ private Q_SLOTS:
     FEvents.clear();
     const qsizetype requests = FServer->requests().size();
 
-    QCOMPARE(FForm->DownloadFile(url, path, c.report), c.result);
+    QCOMPARE(FForm->DownloadFile(url, path, c.report, c.purpose), c.result);
     QCOMPARE(FEvents.replaceInStrings(url + u'\r', u"<url> "_s), c.events);
     QCOMPARE(titles, QStringList(titles.size(), u"Обновление"_s));
     QCOMPARE(contentOf(path), c.content);
@@ -190,7 +195,16 @@ private Q_SLOTS:
   void zeroDateIsStale() {
     const QDateTime zero(QDate(1899, 12, 30), QTime(0, 0));
     QCOMPARE(GetFileModified(u"/nonexistent/file"_s), zero);
-    QVERIFY(!IsFreshCopy(u"/data/xml/1rss.xml"_s, zero, QDateTime::currentDateTime(), 240));
+    QVERIFY(!IsFreshCopy(zero, QDateTime::currentDateTime(), 240));
+  }
+
+  // The window waits for these downloads: each gives up within a minute,
+  // whatever the server does. The side panel's page is small and stays on https.
+  void optionsByPurpose() {
+    const THttpOptions feed = DownloadOptionsFor(TDownloadPurpose::Feed);
+    const THttpOptions page = DownloadOptionsFor(TDownloadPurpose::SidePanelPage);
+    QCOMPARE(QList<int>({feed.totalTimeoutSeconds, page.totalTimeoutSeconds}), QList<int>({60, 60}));
+    QVERIFY(!feed.keepHttps && page.keepHttps && page.maxBytes < feed.maxBytes);
   }
 
   void scheme_data() {

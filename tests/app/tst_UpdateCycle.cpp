@@ -80,6 +80,7 @@ private Q_SLOTS:
       FForm->RebuildSiteTabs();
     } else {
       FForm->findChild<QMenu *>(menu)->actions().at(index)->trigger();
+      QCoreApplication::processEvents(); // a choice is acted on from the event loop
     }
     QStringList outcome;
     for (const TTestRequest &request : FServer->requests().mid(requests))
@@ -138,6 +139,7 @@ private Q_SLOTS:
     QCOMPARE(FForm->Timer1->interval(), 5 * 60000 + 5000);
     FEvents.clear();
     FForm->N3->actions().at(1)->trigger(); // the category without an address
+    QCoreApplication::processEvents();
     QCOMPARE(FEvents, QStringList());
     QVERIFY(shownTitle().isEmpty());
     FForm->KivTabSet1->setTabIndex(0); // a tick on the archive tab does nothing
@@ -146,39 +148,62 @@ private Q_SLOTS:
     QCOMPARE(FEvents, before);
   }
 
-  // A tick when the feed is due again, with its second item on screen; the
-  // last two events after it.
+  // A refresh when the feed is due again, with its second item on screen; the
+  // last two events after it. A failure shows the copy kept, if there is one,
+  // and says what failed: the connection only when there is none.
   void tick_data() {
     QTest::addColumn<QStringList>("feed"); // empty: the server fails
     QTest::addColumn<bool>("keepPlace");
-    QTest::addColumn<bool>("fileVanishes"); // after the download, before it is read
+    QTest::addColumn<QString>("copy"); // kept, gone (before the refresh), vanishes (after the download)
+    QTest::addColumn<QString>("by");   // tick, chosen (the category again, the view emptied), offline
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("events"); // joined by "|"
     const QStringList moved{u"first"_s, u"new"_s, u"alpha"_s, u"beta"_s};
+    const QString failed = u"2 <url>\rНе удалось получить удаленный файл."_s;
     QTest::newRow("keeping the place: the same item where it moved")
-        << moved << true << false << u"beta"_s << u"-1 Файл загружен.|-1 Элемент 4 загружен."_s;
+        << moved << true << u"kept"_s << u"tick"_s << u"beta"_s
+        << u"-1 Файл загружен.|-1 Элемент 4 загружен."_s;
     QTest::newRow("not keeping it: the same position")
-        << moved << false << false << u"new"_s << u"-1 Файл загружен.|-1 Элемент 2 загружен."_s;
-    QTest::newRow("server error: the view stays")
-        << QStringList() << true << false << u"beta"_s
+        << moved << false << u"kept"_s << u"tick"_s << u"new"_s
+        << u"-1 Файл загружен.|-1 Элемент 2 загружен."_s;
+    QTest::newRow("server error: the copy kept is shown")
+        << QStringList() << true << u"kept"_s << u"chosen"_s << u"alpha"_s
+        << failed + u"|sound 0"_s;
+    QTest::newRow("server error without a copy: the view stays")
+        << QStringList() << true << u"gone"_s << u"tick"_s << u"beta"_s
+        << failed + u"\rСписок пуст.|sound 0"_s;
+    QTest::newRow("offline without a copy")
+        << moved << true << u"gone"_s << u"offline"_s << u"beta"_s
         << u"2 <url>\rНет подключения к Internet.\rСписок пуст.|sound 0"_s;
     QTest::newRow("file gone: an empty list")
-        << moved << true << true << u"beta"_s << u"1 Список пуст.|sound 9"_s;
+        << moved << true << u"vanishes"_s << u"tick"_s << u"beta"_s << u"1 Список пуст.|sound 9"_s;
   }
   void tick() {
     QFETCH(QStringList, feed);
     QFETCH(bool, keepPlace);
-    QFETCH(bool, fileVanishes);
+    QFETCH(QString, copy);
+    QFETCH(QString, by);
     startSites(1);
     FSettings->ChBStoreXMLItemPos->setChecked(keepPlace);
     FForm->Button1Click(); // "beta" on screen
     FServer->route("/jobs",
                    feed.isEmpty() ? TTestResponse::error(500) : TTestResponse::ok(FeedOf(feed)));
-    QFile::remove(FData->file(u"xml/1jobs"_s)); // due again
-    if (fileVanishes) // taken away as soon as the download is done, before it is read
+    QFile file(FData->file(u"xml/1jobs"_s));
+    if (copy == u"gone"_s)
+      QVERIFY(file.remove());
+    else // due again
+      QVERIFY(file.open(QIODevice::ReadWrite) &&
+              file.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                               QFileDevice::FileModificationTime));
+    file.close();
+    if (copy == u"vanishes"_s) // taken away as soon as the download is done, before it is read
       connect(FForm.get(), &TForm1::eventSoundRequested, this,
               [this] { QFile::remove(FData->file(u"xml/1jobs"_s)); });
-    FForm->Timer1Timer();
+    TConnectivity::setProbe([by] { return by != u"offline"_s; });
+    if (by == u"chosen"_s)
+      FForm->UpdateSite(FForm->N3->actions().at(0));
+    else
+      FForm->Timer1Timer();
     QTEST(shownTitle(), "shown");
     QTEST(FEvents.mid(FEvents.size() - 2).join(u'|').replace(FServer->url("/jobs"), u"<url>"_s),
           "events");

@@ -1,5 +1,6 @@
 #include "NotificationWatcher.h"
 
+#include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QStringList>
@@ -31,6 +32,7 @@ TNotificationWatcher::~TNotificationWatcher() {
 }
 
 bool TNotificationWatcher::start(QString *error) {
+  FSender = QStringLiteral("sender=") + QDBusConnection::sessionBus().baseService() + u' ';
   FMonitor.setProcessChannelMode(QProcess::SeparateChannels);
   FMonitor.start(
       QStringLiteral("dbus-monitor"),
@@ -116,6 +118,8 @@ void TNotificationWatcher::parse(const QString &message) {
   const qsizetype headerEnd = message.indexOf(QLatin1Char('\n'));
   const QString header = message.left(headerEnd);
   const QString args = headerEnd < 0 ? QString() : message.mid(headerEnd);
+  if (header.startsWith(u"method call") && !header.contains(FSender))
+    return;
   if (header.contains(QLatin1String("member=Notify")) && header.startsWith(u"method call")) {
     const QRegularExpressionMatch m = NotifyArgs.match(args);
     if (!m.hasMatch())

@@ -5,8 +5,10 @@
 #include <QProcess>
 #include <QString>
 
-// Watches the session bus with dbus-monitor and records what goes to and
-// comes from the notification service, as the service itself saw it.
+// Watches the session bus with dbus-monitor and records what this process
+// sends to the notification service, and what the service answers, as the
+// service itself saw it. Other processes on the bus (tests running beside
+// this one) are left out.
 class TNotificationWatcher {
 public:
   struct TNotify {
@@ -46,6 +48,7 @@ private:
   void parse(const QString &message);
 
   QProcess FMonitor;
+  QString FSender; // this process's name on the bus, as the monitor prints it
   QByteArray FPending;
   QList<TNotify> FNotifies;
   QList<uint> FCloseCalls;
