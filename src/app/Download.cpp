@@ -95,8 +95,9 @@ TForm1::TFetched TForm1::fetch(const QString &url, const QString &fileName, bool
   }
   if (otherAddress && !result.ok())
     RecordSource(fileName, recorded);
+  // Closed meanwhile: the transfer was cut off, and nobody is left to tell.
   if (FDestroying)
-    return TFetched::Failed; // closed meanwhile: the transfer was cut off, and nobody is left to tell
+    return TFetched::Failed;
   // A record left naming an earlier address would vouch for the new content
   // under the wrong feed, so without a record of this one there must be none.
   if (result.ok() && !RecordSource(fileName, address)) {

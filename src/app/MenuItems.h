@@ -13,8 +13,9 @@
 // menu itself), and that caller waits for its answer, which must not wait for
 // a refresh.
 template <typename Handler> void OnChosen(QAction *item, QObject *receiver, Handler handler) {
-  QObject::connect(item, &QAction::triggered, receiver,
-                   [receiver, handler = std::move(handler)] { TBusyWait::later(receiver, handler); });
+  QObject::connect(item, &QAction::triggered, receiver, [receiver, handler = std::move(handler)] {
+    TBusyWait::later(receiver, handler);
+  });
 }
 
 // A checkable item owned by `menu`, carrying its position in `tag`. The site

@@ -65,9 +65,9 @@ private Q_SLOTS:
     };
     QTest::newRow("fresh copy") << TCase{feed, 2, true, true, true, silent, kOld};
     QTest::newRow("stale copy") << TCase{feed, 10, true, true, true, got, kNew};
-    QTest::newRow("side panel page always fetched, silently")
-        << TCase{feed, 0, true, false, true, silent, kNew, u"html/zentara.html"_s,
-                 TDownloadPurpose::SidePanelPage};
+    TCase page{feed, 0, true, false, true, silent, kNew, u"html/zentara.html"_s};
+    page.purpose = TDownloadPurpose::SidePanelPage;
+    QTest::newRow("side panel page always fetched, silently") << page;
     // What a download is for decides, not the name it is saved under.
     QTest::newRow("a feed's copy named like the side panel's page")
         << TCase{feed, 2, true, true, true, silent, kOld, u"xml/1zentara.html"_s};
@@ -203,7 +203,8 @@ private Q_SLOTS:
   void optionsByPurpose() {
     const THttpOptions feed = DownloadOptionsFor(TDownloadPurpose::Feed);
     const THttpOptions page = DownloadOptionsFor(TDownloadPurpose::SidePanelPage);
-    QCOMPARE(QList<int>({feed.totalTimeoutSeconds, page.totalTimeoutSeconds}), QList<int>({60, 60}));
+    QCOMPARE(QList<int>({feed.totalTimeoutSeconds, page.totalTimeoutSeconds}),
+             QList<int>({60, 60}));
     QVERIFY(!feed.keepHttps && page.keepHttps && page.maxBytes < feed.maxBytes);
   }
 

@@ -154,8 +154,8 @@ private Q_SLOTS:
   void tick_data() {
     QTest::addColumn<QStringList>("feed"); // empty: the server fails
     QTest::addColumn<bool>("keepPlace");
-    QTest::addColumn<QString>("copy"); // kept, gone (before the refresh), vanishes (after the download)
-    QTest::addColumn<QString>("by");   // tick, chosen (the category again, the view emptied), offline
+    QTest::addColumn<QString>("copy"); // kept, gone (before), vanishes (after the download)
+    QTest::addColumn<QString>("by");   // tick, chosen (the category again), offline
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("events"); // joined by "|"
     const QStringList moved{u"first"_s, u"new"_s, u"alpha"_s, u"beta"_s};

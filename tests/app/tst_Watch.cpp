@@ -244,7 +244,7 @@ private Q_SLOTS:
     start();
     checkAll();
     FForm->N9Click();
-    FForm->KivTabSet1->setTabIndex(1); // Alpha's "Qt" read
+    FForm->KivTabSet1->setTabIndex(1);                // Alpha's "Qt" read
     FForm->UpdateSite(FForm->N3->actions().value(1)); // then its "Web", left on screen
     hide();
     alert("/a2", {u"web-old"_s, u"qt-web-new"_s}, u"Новые проекты: Alpha|qt-web-new"_s);
@@ -267,7 +267,8 @@ private Q_SLOTS:
     checkAll(); // gone again before the balloon is chosen
     chooseBalloon();
     QCOMPARE(FForm->KivTabSet1->TabIndex(), 2);
-    QCOMPARE(FEvents.mid(FEvents.size() - 2), QStringList({u"1 Элемент не найден."_s, u"sound 8"_s}));
+    QCOMPARE(FEvents.mid(FEvents.size() - 2),
+             QStringList({u"1 Элемент не найден."_s, u"sound 8"_s}));
   }
 };
 
