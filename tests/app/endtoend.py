@@ -240,8 +240,7 @@ def scenario(window, folder, requests):
 
 
 def choose_through_the_bus(window, requests):
-    """A menu item pressed through the accessibility bus, as a screen reader does: the call is
-    answered before the refresh it starts, which waits for a server held back until then."""
+    """A menu item pressed over the accessibility bus is answered before its refresh runs."""
     window.server.held.add("/b/jobs.xml")
     if not window.find("menu item", "Site B").queryAction().doAction(0):
         raise Failure("the menu item refused its action")

@@ -63,9 +63,8 @@ private Q_SLOTS:
     QVERIFY(olive > 0);
   }
 
-  // A saved place is any number, the top edge included, a size only a positive
-  // one, and the window is never narrower than the side panel needs: 670 with
-  // it, 510 without.
+  // A saved place is any number, a size only a positive one, and the window is
+  // never narrower than the side panel needs: 670 with it, 510 without.
   void restoredStateAndTheWidthRule() {
     const QPoint before = FForm->pos();
     FForm->resize(300, 200);

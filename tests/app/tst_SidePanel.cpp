@@ -151,22 +151,6 @@ private Q_SLOTS:
     QVERIFY(FForm->frameGeometry().x() + FForm->frameGeometry().width() <= screenRight());
     QCOMPARE(FForm->KivXPSpeedButton1->toolTip(), u"Отключить \"Zentara\""_s);
   }
-
-  void theChoiceSurvivesARestart() {
-    start();
-    clickButton();
-    FForm->close();
-    FForm.reset();
-    FSettings.reset();
-    createWindows();
-    FForm->N9Click();
-    QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
-    QVERIFY(!FForm->zentaraPanelVisible());
-    QVERIFY(!FForm->TimerAdvertisingShow->isActive());
-    QCOMPARE(FForm->minimumWidth(), 510);
-    QCOMPARE(FForm->KivXPSpeedButton1->arrowType(), Qt::LeftArrow);
-    QCOMPARE(requestsFor(kPath), 0);
-  }
 };
 
 QTEST_MAIN(TestSidePanel)
