@@ -61,9 +61,8 @@ void TForm1::RebuildSiteTabs() {
   // The site the settings window has chosen stays the one on screen.
   const int chosen = FFormSetting ? FFormSetting->selectedSite() : -1;
   KivTabSet1->setTabIndex(std::max(chosen, 0));
-  for (int i = 0; i < tabs.count(); ++i) {
+  for (int i = 0; i < tabs.count(); ++i)
     bindSiteItem(AddTickableItem(N17, tabs.strings(i), i, i == KivTabSet1->TabIndex()), i);
-  }
   N17->setEnabled(!N17->isEmpty());
   KivTabSet1->setUpdatesEnabled(true);
   FTabsRebuilding = false;
@@ -100,9 +99,8 @@ void TForm1::tickSelectedSite() {
 
 void TForm1::buildCategoryMenu(int tab) {
   const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
-  for (int j = 0; site && j < site->RSSURLs.size(); ++j) {
+  for (int j = 0; site && j < site->RSSURLs.size(); ++j)
     bindCategoryItem(AddTickableItem(N3, site->RSSNames.value(j), j, j == FOpeningCategory), j);
-  }
   tickSelectedSite();
 }
 
