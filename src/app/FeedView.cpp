@@ -103,11 +103,14 @@ void TForm1::showFeedHeader(const TFeedContent &content) {
   FeedInfoLabel->setText(u"Обновлено: "_s + date);
 }
 
-// Nothing on screen: nothing to archive or step from.
+// Nothing on screen: nothing to archive or step from. The view itself is
+// gone once the window has closed.
 void TForm1::emptyItemView() {
   FItemShown = false;
   for (QPushButton *button : {Button1, Button2, Button3})
     button->setEnabled(false);
+  if (!ItemView)
+    return;
   ItemView->FViRSSTitle->clear();
   ItemView->FViRSSTitle->setURL(QString());
   ItemView->setDescription(QString());

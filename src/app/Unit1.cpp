@@ -498,22 +498,11 @@ void TForm1::ClearView() {
   }
   if (FeedInfoLabel)
     FeedInfoLabel->clear();
-  if (ItemView) {
-    ItemView->FViRSSTitle->clear();
-    ItemView->FViRSSTitle->setURL(QString());
-    ItemView->FViRSSPubDate->clear();
-    ItemView->FViRSSCategory->clear();
-    ItemView->FViRSSComments->clear();
-    ItemView->FViRSSComments->setURL(QString());
-    ItemView->setDescription(QString());
-  }
-  FItemShown = false;
+  emptyItemView();
   CurrentItem = 0;
   ItemCount = 0;
   CBFastTransition->clear();
   CBFastTransition->setEnabled(false);
-  for (QPushButton *button : {Button1, Button2, Button3})
-    button->setEnabled(false);
 }
 
 void TForm1::ClearCategoryMenus() {

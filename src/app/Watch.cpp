@@ -161,8 +161,8 @@ void TForm1::ShowAlertedItem() {
 void TForm1::showCategoryItem(int tab, int category, const QString &link) {
   const auto *site = KivTabSet1->TabsList().objects(tab).value<TRSSItemData *>();
   const QString url = site ? site->RSSURLs.value(category) : QString();
-  const QString file = FeedFileName(tab, url);
-  TakeNewerCopy(TWatchChecker::copyFileName(WithHttpScheme(url)), file, WithHttpScheme(url));
+  const QString file = FeedFileName(tab, url), address = WithHttpScheme(url);
+  TakeNewerCopy(TWatchChecker::copyFileName(address), file, address);
   if (tab != KivTabSet1->TabIndex()) {
     FOpeningCategory = category;
     KivTabSet1->setTabIndex(tab);
