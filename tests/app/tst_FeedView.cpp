@@ -123,7 +123,6 @@ private Q_SLOTS:
     QTEST(FEvents.join(u'|').replace(FData->path(), u"<data>"_s), "events");
     QCOMPARE(view->FViRSSCategory->isHidden(), view->FViRSSCategory->text().isEmpty());
     QCOMPARE(view->FViRSSComments->isHidden(), view->FViRSSComments->text().isEmpty());
-    // Only an item on screen can be archived; the jump list offers the others.
     const bool shown = !view->FViRSSTitle->URL().isEmpty();
     QVERIFY(FForm->Button3->isEnabled() == shown && FForm->CBFastTransition->count() == count);
     QCOMPARE(FForm->CBFastTransition->currentIndex(), shown ? current : -1);

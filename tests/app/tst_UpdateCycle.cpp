@@ -145,9 +145,8 @@ private Q_SLOTS:
     QCOMPARE(FEvents, before);
   }
 
-  // A refresh when the feed is due again, with its second item on screen; the
-  // last two events after it. A failure shows the copy kept, if there is one,
-  // and says what failed: the connection only when there is none.
+  // A refresh of the feed due again, its second item on screen; the last two
+  // events. A failure shows any copy kept and names what failed.
   void tick_data() {
     QTest::addColumn<QStringList>("feed"); // empty: the server fails
     QTest::addColumn<bool>("keepPlace");

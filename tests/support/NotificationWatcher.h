@@ -5,10 +5,9 @@
 #include <QProcess>
 #include <QString>
 
-// Watches the session bus with dbus-monitor and records what this process
-// sends to the notification service, and what the service answers, as the
-// service itself saw it. Other processes on the bus (tests running beside
-// this one) are left out.
+// Watches the session bus with dbus-monitor and records what this process (not
+// the tests running beside it) sends to the notification service, and what the
+// service answers, as the service itself saw it.
 class TNotificationWatcher {
 public:
   struct TNotify {

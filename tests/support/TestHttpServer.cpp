@@ -180,11 +180,10 @@ void answer(int socket, int wake, const TTestRequest &request, const TTestRespon
     wire += framedBody(response, bodyBytesToSend(response));
   if (!sendAll(socket, wake, wire))
     return;
-  for (qsizetype i = 0; trickles && i < response.body.size(); ++i) {
+  for (qsizetype i = 0; trickles && i < response.body.size(); ++i)
     if (!holdSilent(socket, wake, response.trickle) ||
         !sendAll(socket, wake, response.body.sliced(i, 1)))
       return;
-  }
   if (response.stallAfter >= 0 && response.breakAfter < 0)
     holdSilent(socket, wake, StallLimit);
 }
