@@ -4,9 +4,12 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +24,8 @@ const QString kNamePrefix = u"org.vornix.Vornix.i"_s;
 // Long enough for a first start busy under a sanitizer, short enough that a
 // hung one does not leave the user looking at nothing.
 constexpr int kCallTimeoutMs = 2000;
+// Far longer than a start takes from making its lock to writing its owner in.
+constexpr qint64 kOwnerWriteMs = 200;
 
 // RequestName's flag and answers, as the bus daemon defines them.
 constexpr uint kDoNotQueue = 4;
@@ -39,6 +44,23 @@ QString canonical(const QString &folder) {
   const QFileInfo info(folder);
   const QString path = info.canonicalFilePath();
   return path.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : path;
+}
+
+// A start killed between making the lock and writing its owner into it leaves
+// a lock that names no process to check, and would keep every later start
+// out. A live start names itself at once, so a lock still unnamed a moment
+// after it was made is left over.
+bool leftOwnerless(const QString &lockFile) {
+  const auto unnamed = [&lockFile] {
+    QFile lock(lockFile);
+    return lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().isEmpty();
+  };
+  if (!unnamed())
+    return false;
+  const qint64 age = QFileInfo(lockFile).lastModified().msecsTo(QDateTime::currentDateTime());
+  if (age < kOwnerWriteMs)
+    QThread::msleep(static_cast<unsigned long>(kOwnerWriteMs - std::max<qint64>(age, 0)));
+  return unnamed();
 }
 
 } // namespace
@@ -126,11 +148,14 @@ TSingleInstance::TBusClaim TSingleInstance::claimOnBus() {
 }
 
 bool TSingleInstance::claimLockFile() {
-  FLock = std::make_unique<QLockFile>(FFolder + u"/vx.lock"_s);
-  // Stale only when its process is gone, which QLockFile checks at once;
-  // never by age, however long the first start has been running.
+  const QString path = FFolder + u"/vx.lock"_s;
+  FLock = std::make_unique<QLockFile>(path);
+  // Stale only when its process is gone, which QLockFile checks at once, or
+  // when it names none; never by age, however long the first start has been
+  // running.
   FLock->setStaleLockTime(0);
-  if (FLock->tryLock(0))
+  if (FLock->tryLock(0) ||
+      (leftOwnerless(path) && FLock->removeStaleLockFile() && FLock->tryLock(0)))
     return true;
   if (FLock->error() == QLockFile::LockFailedError) {
     tell(u"Vornix is already running for %1."_s.arg(QDir::toNativeSeparators(FFolder)));

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """One vx per data folder, with or without a session bus: a second start steps aside with status
-0 and brings the first forward; a killed vx does not block the next. Usage: instance.py vx"""
+0 and brings the first forward; a killed vx, even one killed while it took the lock, does not
+block the next. Usage: instance.py vx"""
 
 import os
 import signal
@@ -32,6 +33,7 @@ def one_per_folder(vx, env=None):
     shown(killed)
     killed.kill()
     killed.wait()
+    open(lock, "w").close()  # as a start killed while it takes the lock leaves it
     first = start(path, env)
     window = shown(first)
     check(os.path.exists(lock), "no lock file guards the folder")
