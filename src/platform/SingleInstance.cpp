@@ -154,8 +154,17 @@ bool TSingleInstance::claimLockFile() {
   // when it names none; never by age, however long the first start has been
   // running.
   FLock->setStaleLockTime(0);
-  if (FLock->tryLock(0) ||
-      (leftOwnerless(path) && FLock->removeStaleLockFile() && FLock->tryLock(0)))
+  if (FLock->tryLock(0))
+    return true;
+  // QLockFile takes "<lock>.rmlock" while it removes a stale lock; a start
+  // killed in between leaves that one ownerless too, and it would hold every
+  // later start off for half a minute.
+  const auto clearedOwnerless = [](const QString &file) {
+    QLockFile leftover(file);
+    return leftOwnerless(file) && leftover.removeStaleLockFile();
+  };
+  const bool removing = clearedOwnerless(path + u".rmlock"_s);
+  if ((clearedOwnerless(path) || removing) && FLock->tryLock(0))
     return true;
   if (FLock->error() == QLockFile::LockFailedError) {
     tell(u"Vornix is already running for %1."_s.arg(QDir::toNativeSeparators(FFolder)));

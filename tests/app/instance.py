@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """One vx per data folder, with or without a session bus: a second start steps aside with status
-0 and brings the first forward; a killed vx, even one killed while it took the lock, does not
-block the next. Usage: instance.py vx"""
+0 and brings the first forward; a killed vx, even one killed while it took the lock or removed a
+stale one, does not block the next. Usage: instance.py vx"""
 
 import os
 import signal
@@ -29,11 +29,12 @@ def close(process, window):
 def one_per_folder(vx, env=None):
     path = folder(vx)
     lock = os.path.join(path, "vx.lock")
-    killed = start(path, env)
-    shown(killed)
-    killed.kill()
-    killed.wait()
-    open(lock, "w").close()  # as a start killed while it takes the lock leaves it
+    for leftover in (lock + ".rmlock", lock):  # as a start killed while it removes a stale
+        killed = start(path, env)                # lock leaves the first, taking its own the other
+        shown(killed)
+        killed.kill()
+        killed.wait()
+        open(leftover, "w").close()
     first = start(path, env)
     window = shown(first)
     check(os.path.exists(lock), "no lock file guards the folder")
