@@ -77,7 +77,7 @@ inline QString resave(const QString &value, const QString &naming,
   QString back;
   if (!DecodeStoredValue(ini.ReadString(u"Form1"_s, u"Value"_s), options, back, &error))
     return u"decoding what was encoded failed: "_s + error;
-  if (back != TCodepage::inRepertoire(value))
+  if (back != TCodepage::fromCp1251(TCodepage::toCp1251(value)))
     return u"a saved value reads back changed"_s;
   return {};
 }

@@ -1,5 +1,6 @@
 #include "app/DownloadRules.h"
 #include "app/Unit1.h"
+#include "feeds/ServerCharset.h"
 #include "platform/BusyWait.h"
 #include "platform/Connectivity.h"
 #include "platform/HttpClient.h"
@@ -100,6 +101,9 @@ TForm1::TFetched TForm1::fetch(const QString &url, const QString &fileName, bool
     return TFetched::Failed;
   // A record left naming an earlier address would vouch for the new content
   // under the wrong feed, so without a record of this one there must be none.
+  if (result.ok() && purpose == TDownloadPurpose::Feed &&
+      !RecordServerCharset(fileName, result.contentType))
+    qCWarning(lcDownload).noquote() << "cannot record the charset of" << fileName;
   if (result.ok() && !RecordSource(fileName, address)) {
     QFile::remove(SourceRecordName(fileName));
     qCWarning(lcDownload).noquote() << "cannot record where" << fileName << "came from";

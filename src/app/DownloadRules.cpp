@@ -1,5 +1,6 @@
 #include "app/DownloadRules.h"
 
+#include "feeds/ServerCharset.h"
 #include "platform/SaveFile.h"
 #include "zentara/ZentaraPage.h"
 
@@ -13,6 +14,11 @@
 namespace {
 
 constexpr int kWindowWaitSeconds = 60;
+
+bool takeServerCharset(const QString &source, const QString &fileName) {
+  const QByteArray charset = RecordedServerCharset(source);
+  return RecordServerCharset(fileName, charset.isEmpty() ? QByteArray() : "; charset=" + charset);
+}
 
 } // namespace
 
@@ -65,7 +71,7 @@ bool TakeNewerCopy(const QString &source, const QString &fileName, const QString
     return false;
   // Unrecorded, a copy that would pass for one fetched just now is never fresh.
   QFile taken(fileName);
-  return taken.open(QIODevice::ReadOnly) &&
+  return takeServerCharset(source, fileName) && taken.open(QIODevice::ReadOnly) &&
          taken.setFileTime(newer.lastModified(), QFileDevice::FileModificationTime) &&
          RecordSource(fileName, address);
 }

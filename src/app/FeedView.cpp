@@ -24,7 +24,10 @@ namespace {
 
 const QString kDocument = u"Документ"_s;
 
+// A web page is no broken feed: the user pasted the board's page, not its feed.
 QString withParserMessage(const QString &text, const TFeedParseResult &parsed) {
+  if (parsed.status == TFeedParseResult::WebPage)
+    return u"Это веб-страница, а не RSS-лента."_s;
   if (parsed.status == TFeedParseResult::ParseError)
     return text + u"\r\n"_s + parsed.message;
   return text;

@@ -1,6 +1,7 @@
 #include "feeds/Archive.h"
 
 #include "feeds/TextNormalisation.h"
+#include "platform/Codepage.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -25,9 +26,23 @@ QString asParsed(const QString &text) {
   return parsed;
 }
 
-// True when the value, written as it is, reads back unchanged.
+// XML 1.0 has no place, not even as a reference, for the C0 controls other
+// than tab, LF and CR, nor for U+FFFE and U+FFFF; one of them written into
+// the archive would leave the whole file unreadable.
+bool xmlCanCarry(QChar ch) {
+  return ch >= u' ' ? ch.unicode() < 0xFFFE : ch == u'\t' || ch == Lf || ch == Cr;
+}
+
+QString numericReference(char32_t code) {
+  return u"&#"_s + QString::number(uint(code)) + u';';
+}
+
+// True when the value, written as it is into the Windows-1251 file, reads
+// back unchanged: a character without a code there would come back as "?".
 bool readsBackUnchanged(const QString &value) {
-  return NormaliseText(asParsed(value)) == value;
+  const auto writable = [](QChar ch) { return TCodepage::canEncode(ch) && xmlCanCarry(ch); };
+  return std::all_of(value.begin(), value.end(), writable) &&
+         NormaliseText(asParsed(value)) == value;
 }
 
 // The entity for a sign that both XML and normalisation read as markup.
@@ -49,7 +64,9 @@ QStringView markupEntity(QChar ch) {
 // the line end that normalisation turns into it (LF for CR LF, CR LF for
 // CR CR LF); and where normalisation would merge a break with the next one,
 // or with a space and the next one, an empty "<>" keeps them apart until
-// the markup is gone.
+// the markup is gone. A CR or LF that is no such break, which only a decoded
+// reference leaves in a value, and a character XML cannot carry are written
+// as the numeric reference normalisation decodes last.
 QString normalisationPreimage(const QString &value) {
   QString text;
   text.reserve(value.size() + value.size() / 8);
@@ -57,23 +74,21 @@ QString normalisationPreimage(const QString &value) {
   qsizetype i = 0;
   while (i < size) {
     const QChar ch = value[i];
-    if (ch == Cr || ch == Lf) {
-      if (ch == Cr && i + 2 < size && value[i + 1] == Cr && value[i + 2] == Lf) {
-        text += u"\r\n"_s;
-        i += 3;
-      } else {
-        text += Lf;
-        i += ch == Cr && i + 1 < size && value[i + 1] == Lf ? 2 : 1;
-      }
+    const bool crLf = ch == Cr && i + 1 < size && value[i + 1] == Lf;
+    const bool crCrLf = ch == Cr && i + 2 < size && value[i + 1] == Cr && value[i + 2] == Lf;
+    if (crLf || crCrLf) {
+      text += crCrLf ? u"\r\n"_s : QString(Lf);
+      i += crCrLf ? 3 : 2;
       if (i < size && (value[i] == Cr || value[i] == u' '))
         text += u"<>"_s;
       continue;
     }
-    const QStringView entity = markupEntity(ch);
-    if (entity.isEmpty())
-      text += ch;
-    else
+    if (const QStringView entity = markupEntity(ch); !entity.isEmpty())
       text += entity;
+    else if (ch == Cr || ch == Lf || !xmlCanCarry(ch))
+      text += numericReference(ch.unicode());
+    else
+      text += ch;
     ++i;
   }
   return text;
@@ -81,19 +96,28 @@ QString normalisationPreimage(const QString &value) {
 
 // Element text that a parser reads back as `text` exactly: a CR, which the
 // parser would turn into LF, goes in as a character reference, and the line
-// ends are written as the CR LF the archive file uses throughout.
+// ends are written as the CR LF the archive file uses throughout. A character
+// Windows-1251 has no code for goes in as a reference to its code point, one
+// for both halves of a surrogate pair, since a reference to a half is not
+// XML; a lone half has no reference at all and is left to become "?".
 QString escapedElementText(const QString &text) {
   QString escaped;
   escaped.reserve(text.size() + text.size() / 4);
-  for (const QChar ch : text) {
+  const qsizetype size = text.size();
+  for (qsizetype i = 0; i < size; ++i) {
+    const QChar ch = text[i];
     if (const QStringView entity = markupEntity(ch); !entity.isEmpty())
       escaped += entity;
     else if (ch == Cr)
       escaped += u"&#13;"_s;
     else if (ch == Lf)
       escaped += u"\r\n"_s;
-    else
+    else if (ch.isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate())
+      escaped += numericReference(QChar::surrogateToUcs4(ch, text[++i]));
+    else if (TCodepage::canEncode(ch) || ch.isSurrogate())
       escaped += ch;
+    else
+      escaped += numericReference(ch.unicode());
   }
   return escaped;
 }

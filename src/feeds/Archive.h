@@ -22,8 +22,9 @@ QString WrapCData(const QString &text);
 // reader, normalising what it reads, gives back exactly that value. Values
 // that survive the everyday form (a CDATA section for the texts, plain XML
 // text for addresses and dates) keep it, as archives have always held them;
-// the others (markup signs, entities, "]]>", doubled line breaks) are written
-// as escaped text chosen to normalise back to the value.
+// the others (markup signs, entities, "]]>", doubled line breaks, characters
+// outside Windows-1251) are written as escaped text chosen to normalise back
+// to the value, those characters as numeric character references.
 QString ArchiveTextValue(const QString &value);  // link, pubDate, comments
 QString ArchiveCDataValue(const QString &value); // title, category, description
 

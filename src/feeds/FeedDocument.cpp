@@ -1,10 +1,16 @@
 #include "feeds/FeedDocument.h"
 
+#include "feeds/FeedFormats.h"
 #include "feeds/FeedXml.h"
+#include "feeds/ServerCharset.h"
 #include "feeds/TextNormalisation.h"
+#include "feeds/XmlDecoding.h"
+#include "feeds/XmlRepair.h"
 
 #include <QFile>
 
+#include <algorithm>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -13,40 +19,107 @@ namespace {
 // would only risk the memory of a program that runs all day.
 constexpr qint64 kMaxFeedBytes = 64LL * 1024 * 1024;
 
-TFeedItem itemFrom(const TXmlElement &item) {
-  static constexpr std::pair<TFeedItem::Field, const char *> kFields[] = {
-      {TFeedItem::Title, "title"},
-      {TFeedItem::Link, "link"},
-      {TFeedItem::Description, "description"},
-      {TFeedItem::PubDate, "pubDate"},
-      {TFeedItem::DcDate, "dc:date"},
-      {TFeedItem::Category, "category"},
-      {TFeedItem::Comments, "comments"}};
-  TFeedItem f;
-  for (const auto &[field, name] : kFields)
-    f.setUtf8(field, item.child(name).utf8Text());
-  return f;
+const QString kWebPage = QStringLiteral("An HTML page, not a feed");
+
+TFeedParseResult failed(TFeedParseResult::Status status, const QString &message) {
+  TFeedParseResult result;
+  result.status = status;
+  result.message = message;
+  return result;
 }
 
-TFeedContent contentOf(const TXmlDocument &document) {
-  TFeedContent content;
-  const TXmlElement root = document.root();
-  content.rootHasChildren = root.hasChildNodes();
-  if (!content.rootHasChildren)
-    return content;
-  const TXmlElement channel = root.child("channel");
-  content.title = channel.childText("title");
-  content.link = channel.childText("link");
-  content.lastBuildDate = channel.childText("lastBuildDate");
-  channel.forEachChild("item",
-                       [&](const TXmlElement &item) { content.items.append(itemFrom(item)); });
-  return content;
+TFeedParseResult read(TFeedContent content, bool recovered = false) {
+  TFeedParseResult result;
+  result.status = TFeedParseResult::Ok;
+  result.recovered = recovered;
+  result.content = std::make_shared<const TFeedContent>(std::move(content));
+  return result;
+}
+
+qsizetype firstNonBlank(const QByteArray &text) {
+  qsizetype at = 0;
+  while (at < text.size() &&
+         (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
+    ++at;
+  return at;
+}
+
+// Where the document's first declaration or element begins, past the XML
+// declaration, processing instructions and comments.
+qsizetype prologEnd(const QByteArray &text) {
+  qsizetype at = firstNonBlank(text);
+  for (;;) {
+    const QByteArrayView rest = QByteArrayView(text).sliced(at);
+    const char *close = rest.startsWith("<?") ? "?>" : rest.startsWith("<!--") ? "-->" : nullptr;
+    if (close == nullptr)
+      break;
+    const qsizetype end = text.indexOf(close, at);
+    if (end < 0)
+      return text.size();
+    at = end + qsizetype(std::strlen(close));
+    at += firstNonBlank(text.sliced(at));
+  }
+  return at;
+}
+
+// An HTML page opens with its doctype or its <html>; either is what no feed
+// begins with.
+bool looksLikeHtml(const QByteArray &text) {
+  const QByteArray head = text.mid(prologEnd(text), 14).toLower();
+  return head.startsWith("<!doctype html") || head.startsWith("<html");
+}
+
+// What is recovered is shown only when it is plainly a feed, with an item
+// that says what it is.
+bool isRecognisable(const TFeedContent &content) {
+  return content.format != TFeedFormat::Unknown &&
+         std::any_of(content.items.cbegin(), content.items.cend(), [](const TFeedItem &item) {
+           return item.has(TFeedItem::Title) || item.has(TFeedItem::Link);
+         });
+}
+
+bool hasDocumentType(const QByteArray &text) {
+  return QByteArrayView(text).sliced(prologEnd(text)).startsWith("<!DOCTYPE");
+}
+
+// Most feeds are well-formed and are read as they are, at no cost. The
+// others, and those with a document type (which may leave HTML's entities
+// undefined without being refused), are read with their references repaired.
+// A document type may also declare entities: such a document is read strictly
+// or not at all, so that no entity trick gets a second, lenient chance.
+TFeedParseResult readXml(const QByteArray &utf8) {
+  const bool documentType = hasDocumentType(utf8);
+  TXmlParseResult strict;
+  if (!documentType)
+    strict = TXmlDocument::parse(utf8);
+  QByteArray text = utf8;
+  if (!strict.document) {
+    text = WithHtmlReferencesRepaired(utf8);
+    strict = TXmlDocument::parse(text);
+  }
+  if (strict.document) {
+    const TXmlElement root = strict.document->root();
+    if (std::strcmp(root.localName(), "html") == 0)
+      return failed(TFeedParseResult::WebPage, kWebPage);
+    return read(ReadXmlFeed(root));
+  }
+  if (looksLikeHtml(text))
+    return failed(TFeedParseResult::WebPage, kWebPage);
+  if (!documentType) {
+    const TXmlParseResult recovered = TXmlDocument::parse(text, true);
+    if (recovered.document) {
+      TFeedContent content = ReadXmlFeed(recovered.document->root());
+      if (isRecognisable(content))
+        return read(std::move(content), true);
+    }
+  }
+  return failed(TFeedParseResult::ParseError, strict.error);
 }
 
 } // namespace
 
 QString TFeedItem::raw(Field field) const {
-  return TextFromDocument(FUtf8[field]);
+  return QString::fromUtf8(FUtf8[field]);
 }
 
 QString TFeedItem::normalised(Field field) const {
@@ -56,17 +129,14 @@ QString TFeedItem::normalised(Field field) const {
   return *memo;
 }
 
-TFeedParseResult ParseFeed(const QByteArray &bytes) {
-  TXmlParseResult parsed = TXmlDocument::parse(bytes);
-  TFeedParseResult result;
-  if (!parsed.document) {
-    result.status = TFeedParseResult::ParseError;
-    result.message = parsed.error;
-    return result;
-  }
-  result.status = TFeedParseResult::Ok;
-  result.content = std::make_shared<const TFeedContent>(contentOf(*parsed.document));
-  return result;
+TFeedParseResult ParseFeed(const QByteArray &bytes, const QByteArray &serverCharset) {
+  const TXmlDecoded decoded = DecodeXml(bytes, serverCharset);
+  if (!decoded.error.isEmpty())
+    return failed(TFeedParseResult::ParseError, decoded.error);
+  const qsizetype start = firstNonBlank(decoded.utf8);
+  if (start < decoded.utf8.size() && decoded.utf8[start] == '{')
+    return ReadJsonFeed(decoded.utf8);
+  return readXml(decoded.utf8);
 }
 
 void TFeedDocument::setFileName(const QString &fileName) {
@@ -122,5 +192,5 @@ TFeedParseResult TFeedDocument::readFile(const TFileStamp &stamp) const {
   }
   // read(n) reserves n bytes up front: asking for the limit instead of the
   // size would fault in 64 MiB of fresh pages on every refresh.
-  return ParseFeed(file.read(stamp.size));
+  return ParseFeed(file.read(stamp.size), RecordedServerCharset(stamp.path));
 }

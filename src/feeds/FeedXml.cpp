@@ -1,11 +1,9 @@
 #include "feeds/FeedXml.h"
 
-#include "feeds/XmlDecoding.h"
-#include "platform/Codepage.h"
-
 #include <cstring>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/uri.h>
 #include <libxml/xmlerror.h>
 
 namespace {
@@ -21,8 +19,7 @@ bool isWhitespaceText(const _xmlNode *node) {
 }
 
 // Feeds are written with their fields indented; those whitespace-only runs
-// between markup are layout, not content, and must not hide the text or CDATA
-// that follows them.
+// between markup are layout, not content.
 const _xmlNode *firstContentNode(const _xmlNode *element) {
   for (const _xmlNode *n = element->children; n; n = n->next) {
     if (!isWhitespaceText(n))
@@ -31,16 +28,64 @@ const _xmlNode *firstContentNode(const _xmlNode *element) {
   return nullptr;
 }
 
-bool hasName(const _xmlNode *node, const char *name) {
+bool sameNamespace(const _xmlNode *node, const char *ns) {
+  const char *own = node->ns ? reinterpret_cast<const char *>(node->ns->href) : nullptr;
+  if (own == nullptr || ns == nullptr)
+    return own == ns;
+  return std::strcmp(own, ns) == 0;
+}
+
+bool hasName(const _xmlNode *node, const TXmlName &name) {
   if (node->type != XML_ELEMENT_NODE || node->name == nullptr)
     return false;
-  const char *local = reinterpret_cast<const char *>(node->name);
-  if (node->ns == nullptr || node->ns->prefix == nullptr)
-    return std::strcmp(local, name) == 0;
-  const char *prefix = reinterpret_cast<const char *>(node->ns->prefix);
-  const std::size_t prefixLength = std::strlen(prefix);
-  return std::strncmp(name, prefix, prefixLength) == 0 && name[prefixLength] == ':' &&
-         std::strcmp(name + prefixLength + 1, local) == 0;
+  const char *written = reinterpret_cast<const char *>(node->name);
+  if (std::strcmp(written, name.local) == 0 && sameNamespace(node, name.ns))
+    return true;
+  return name.prefixed && node->ns == nullptr && std::strcmp(written, name.prefixed) == 0;
+}
+
+void appendEscaped(QByteArray &out, const xmlChar *text) {
+  for (const xmlChar *c = text; c && *c; ++c) {
+    switch (*c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    default:
+      out += char(*c);
+    }
+  }
+}
+
+// Markup as the board would have escaped it: tags by their local names,
+// without attributes, and text escaped, so that the description rules read it
+// the way they read escaped markup. libxml2 caps the depth, which bounds the
+// recursion.
+void appendMarkup(QByteArray &out, const _xmlNode *parent, bool outermost) {
+  for (const _xmlNode *n = parent->children; n; n = n->next) {
+    if (n->type == XML_ELEMENT_NODE) {
+      const char *name = reinterpret_cast<const char *>(n->name);
+      out += '<';
+      out += name;
+      if (n->children == nullptr) {
+        out += "/>";
+        continue;
+      }
+      out += '>';
+      appendMarkup(out, n, false);
+      out += "</";
+      out += name;
+      out += '>';
+    } else if (n->type == XML_CDATA_SECTION_NODE ||
+               (n->type == XML_TEXT_NODE && !(outermost && isWhitespaceText(n)))) {
+      appendEscaped(out, n->content);
+    }
+  }
 }
 
 // No entity, DTD or schema may be fetched from anywhere, whatever a document asks.
@@ -79,7 +124,19 @@ bool TXmlElement::hasChildNodes() const {
   return FNode && firstContentNode(FNode) != nullptr;
 }
 
-TXmlElement TXmlElement::child(const char *name) const {
+const char *TXmlElement::localName() const {
+  return FNode ? reinterpret_cast<const char *>(FNode->name) : "";
+}
+
+const char *TXmlElement::namespaceUri() const {
+  return FNode && FNode->ns ? reinterpret_cast<const char *>(FNode->ns->href) : nullptr;
+}
+
+bool TXmlElement::is(const TXmlName &name) const {
+  return FNode && hasName(FNode, name);
+}
+
+TXmlElement TXmlElement::child(const TXmlName &name) const {
   if (!FNode)
     return TXmlElement();
   for (_xmlNode *n = FNode->children; n; n = n->next) {
@@ -89,24 +146,7 @@ TXmlElement TXmlElement::child(const char *name) const {
   return TXmlElement();
 }
 
-QString TextFromDocument(const QByteArray &utf8) {
-  return TCodepage::inRepertoire(QString::fromUtf8(utf8));
-}
-
-QString TXmlElement::text() const {
-  return TextFromDocument(utf8Text());
-}
-
-QByteArray TXmlElement::utf8Text() const {
-  if (!FNode)
-    return {};
-  const _xmlNode *first = firstContentNode(FNode);
-  if (first == nullptr || (first->type != XML_TEXT_NODE && first->type != XML_CDATA_SECTION_NODE))
-    return {};
-  return QByteArray(reinterpret_cast<const char *>(first->content));
-}
-
-void TXmlElement::forEachChild(const char *name,
+void TXmlElement::forEachChild(const TXmlName &name,
                                const std::function<void(const TXmlElement &)> &visit) const {
   if (!FNode)
     return;
@@ -114,6 +154,75 @@ void TXmlElement::forEachChild(const char *name,
     if (hasName(n, name))
       visit(TXmlElement(n));
   }
+}
+
+TXmlElement TXmlElement::childNamed(const char *local) const {
+  if (!FNode)
+    return TXmlElement();
+  for (_xmlNode *n = FNode->children; n; n = n->next) {
+    if (n->type == XML_ELEMENT_NODE &&
+        std::strcmp(reinterpret_cast<const char *>(n->name), local) == 0)
+      return TXmlElement(n);
+  }
+  return TXmlElement();
+}
+
+QByteArray TXmlElement::attribute(const char *local, const char *ns) const {
+  if (!FNode)
+    return {};
+  xmlChar *value =
+      ns ? xmlGetNsProp(FNode, BAD_CAST local, BAD_CAST ns) : xmlGetNoNsProp(FNode, BAD_CAST local);
+  if (value == nullptr)
+    return {};
+  QByteArray result(reinterpret_cast<const char *>(value));
+  xmlFree(value);
+  return result;
+}
+
+QByteArray TXmlElement::resolved(const QByteArray &address) const {
+  if (!FNode)
+    return address;
+  // The document has no address of its own, so a base exists only where the
+  // feed set one with xml:base.
+  xmlChar *base = xmlNodeGetBase(FNode->doc, FNode);
+  if (base == nullptr)
+    return address;
+  xmlChar *uri = xmlBuildURI(BAD_CAST address.constData(), base);
+  xmlFree(base);
+  if (uri == nullptr)
+    return address;
+  QByteArray result(reinterpret_cast<const char *>(uri));
+  xmlFree(uri);
+  return result;
+}
+
+QByteArray TXmlElement::text() const {
+  if (!FNode)
+    return {};
+  const _xmlNode *only = nullptr;
+  int pieces = 0;
+  bool cdata = false;
+  for (const _xmlNode *n = FNode->children; n; n = n->next) {
+    if (n->type == XML_ELEMENT_NODE) {
+      QByteArray markup;
+      appendMarkup(markup, FNode, true);
+      return markup;
+    }
+    if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
+      cdata = cdata || n->type == XML_CDATA_SECTION_NODE;
+      only = n;
+      ++pieces;
+    }
+  }
+  if (pieces == 1) // nearly every field: one text or one CDATA section
+    return QByteArray(reinterpret_cast<const char *>(only->content));
+  QByteArray joined;
+  for (const _xmlNode *n = FNode->children; n; n = n->next) {
+    if (n->type == XML_CDATA_SECTION_NODE ||
+        (n->type == XML_TEXT_NODE && !(cdata && isWhitespaceText(n))))
+      joined += reinterpret_cast<const char *>(n->content);
+  }
+  return joined;
 }
 
 TXmlDocument::~TXmlDocument() {
@@ -124,14 +233,9 @@ TXmlElement TXmlDocument::root() const {
   return TXmlElement(xmlDocGetRootElement(FDoc));
 }
 
-TXmlParseResult TXmlDocument::parse(const QByteArray &bytes) {
+TXmlParseResult TXmlDocument::parse(const QByteArray &utf8, bool recover) {
   InitialiseXmlParsing();
   TXmlParseResult result;
-  const TXmlDecoded decoded = DecodeXml(bytes);
-  if (!decoded.error.isEmpty()) {
-    result.error = decoded.error;
-    return result;
-  }
   xmlParserCtxtPtr context = xmlNewParserCtxt();
   if (context == nullptr) {
     result.error = QStringLiteral("Out of memory");
@@ -139,12 +243,12 @@ TXmlParseResult TXmlDocument::parse(const QByteArray &bytes) {
   }
   TFirstError firstError;
   xmlSetStructuredErrorFunc(&firstError, &TFirstError::record);
-  xmlDocPtr doc = xmlCtxtReadMemory(context, decoded.utf8.constData(), int(decoded.utf8.size()),
-                                    "feed.xml", "UTF-8", kParseOptions);
+  xmlDocPtr doc = xmlCtxtReadMemory(context, utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
+                                    kParseOptions | (recover ? XML_PARSE_RECOVER : 0));
   xmlSetStructuredErrorFunc(nullptr, nullptr);
   const bool wellFormed = context->wellFormed != 0;
   xmlFreeParserCtxt(context);
-  if (doc == nullptr || !wellFormed || xmlDocGetRootElement(doc) == nullptr) {
+  if (doc == nullptr || !(wellFormed || recover) || xmlDocGetRootElement(doc) == nullptr) {
     xmlFreeDoc(doc);
     result.error =
         firstError.message.isEmpty() ? QStringLiteral("Not an XML document") : firstError.message;

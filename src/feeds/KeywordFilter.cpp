@@ -22,10 +22,10 @@ QString trimBlanks(const QString &word) {
   return word.mid(begin, end - begin);
 }
 
-// The texts are in the Windows-1251 repertoire, where Unicode's default
-// lower-casing agrees with the Russian locale on every letter (А-Я, Ё and the
-// other Cyrillic capitals as well as ASCII). Its exceptions (İ, final
-// sigma) lie outside that repertoire.
+// Unicode's default lower-casing agrees with the Russian locale on every
+// letter a Russian board writes (А-Я, Ё, the other Cyrillic capitals, ASCII);
+// keywords and texts are lowered alike, so its few locale exceptions (İ,
+// final sigma) still match themselves.
 QString lowered(const QString &text) {
   return text.toLower();
 }

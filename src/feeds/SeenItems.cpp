@@ -21,8 +21,11 @@ QString oneLine(QString text) {
 } // namespace
 
 QString SeenItemKey(const TFeedItem &item) {
-  const QString link = oneLine(item.link());
-  return link.isEmpty() ? oneLine(item.title()) : link;
+  for (const QString &key : {item.link(), item.raw(TFeedItem::Id).trimmed()}) {
+    if (const QString line = oneLine(key); !line.isEmpty())
+      return line;
+  }
+  return oneLine(item.title());
 }
 
 QString WatchFileName(const QString &address, const QString &suffix) {

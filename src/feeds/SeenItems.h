@@ -11,7 +11,8 @@
 // hash: "xml/watch/<hash><suffix>" in the data folder.
 QString WatchFileName(const QString &address, const QString &suffix);
 
-// An item's identity for the watch: its link, or its title when it has none.
+// An item's identity for the watch: its link, else what the feed names it by
+// (an Atom id, an RSS guid), else its title.
 QString SeenItemKey(const TFeedItem &item);
 
 // The items of one feed address that the watch has seen, kept in the data

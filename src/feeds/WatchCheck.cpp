@@ -1,6 +1,7 @@
 #include "feeds/WatchCheck.h"
 
 #include "feeds/SeenItems.h"
+#include "feeds/ServerCharset.h"
 #include "platform/HttpClient.h"
 #include "platform/SaveFile.h"
 
@@ -58,7 +59,8 @@ TWatchResult TWatchChecker::check(const QString &address, const QDateTime &now) 
   QFile copy(copyFileName(address));
   if (!copy.open(QIODevice::ReadOnly))
     return {TWatchResult::Failed, {}, copy.errorString()};
-  const TFeedParseResult parsed = ParseFeed(copy.readAll());
+  const TFeedParseResult parsed =
+      ParseFeed(copy.readAll(), RecordedServerCharset(copyFileName(address)));
   if (!parsed.ok())
     return {TWatchResult::Failed, {}, u"not a feed: "_s + parsed.message};
   TSeenItems seen(address);
@@ -106,6 +108,9 @@ TWatchResult TWatchChecker::download(const QString &address, const QDateTime &no
     return {TWatchResult::NotModified, {}, {}};
   if (!answer.ok())
     return {TWatchResult::Failed, {}, answer.error};
+  // Without it only a document that names no encoding of its own may read
+  // amiss; that is no reason to miss its items.
+  RecordServerCharset(copy, answer.contentType);
   return {TWatchResult::Checked, {}, {}};
 }
 

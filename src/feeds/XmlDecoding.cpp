@@ -15,6 +15,15 @@ struct TEncoding {
 TEncoding byteOrderMark(const QByteArray &bytes) {
   if (bytes.startsWith("\xEF\xBB\xBF"))
     return {"utf-8", 3};
+  // Before UTF-16: the UTF-32 marks begin with the UTF-16 ones.
+  if (bytes.startsWith(QByteArrayLiteral("\xFF\xFE\0\0")))
+    return {"utf-32le", 4};
+  if (bytes.startsWith(QByteArrayLiteral("\0\0\xFE\xFF")))
+    return {"utf-32be", 4};
+  if (bytes.startsWith(QByteArrayLiteral("<\0\0\0")))
+    return {"utf-32le", 0};
+  if (bytes.startsWith(QByteArrayLiteral("\0\0\0<")))
+    return {"utf-32be", 0};
   if (bytes.startsWith("\xFF\xFE"))
     return {"utf-16le", 2};
   if (bytes.startsWith("\xFE\xFF"))
@@ -53,13 +62,26 @@ QString withUtf8Declaration(QString text) {
 
 } // namespace
 
-TXmlDecoded DecodeXml(const QByteArray &bytes) {
+TXmlDecoded DecodeXml(const QByteArray &bytes, const QByteArray &serverCharset) {
   TXmlDecoded decoded;
   TEncoding encoding = byteOrderMark(bytes);
   if (encoding.name.isEmpty())
     encoding.name = declaredEncoding(bytes);
-  if (encoding.name.isEmpty())
-    encoding.name = "utf-8";
+  // A server names whatever its configuration says; a name nobody knows is
+  // no information about the document.
+  if (const QByteArray charset = serverCharset.trimmed().toLower();
+      encoding.name.isEmpty() &&
+      (isWindows1251(charset) || QStringDecoder(charset.constData()).isValid()))
+    encoding.name = charset;
+  if (encoding.name.isEmpty()) {
+    if (QByteArrayView(bytes).isValidUtf8()) {
+      decoded.utf8 = bytes;
+      return decoded;
+    }
+    // Undeclared, a document that is not UTF-8 is most likely a Russian
+    // board's, written in the Windows code page.
+    encoding.name = "windows-1251";
+  }
   const QByteArray body = bytes.mid(encoding.bomLength);
   // Most feeds are UTF-8 already: checked, they go to the parser as they are.
   if (encoding.name == "utf-8" || encoding.name == "utf8") {

@@ -88,11 +88,3 @@ QString TCodepage::fromCp1251(QByteArrayView bytes) {
   }
   return text;
 }
-
-QString TCodepage::inRepertoire(const QString &text) {
-  for (const QChar c : text) {
-    if (c.unicode() >= 0x80 && !canEncode(c)) // most of any feed is markup, in ASCII
-      return fromCp1251(toCp1251(text));
-  }
-  return text; // the common case costs no copy
-}

@@ -15,7 +15,4 @@ public:
   // U+0098 as it does on Windows.
   static QString fromCp1251(QByteArrayView bytes);
   static bool canEncode(QChar c);
-  // The text as it reads after a round trip through Windows-1251: every
-  // character without a code becomes '?'.
-  static QString inRepertoire(const QString &text);
 };

@@ -63,6 +63,7 @@ struct THeaderSink {
   QByteArray etag;
   QByteArray lastModified;
   QByteArray retryAfter;
+  QByteArray contentType;
 };
 
 size_t readHeader(char *data, size_t size, size_t count, void *userData) {
@@ -79,6 +80,8 @@ size_t readHeader(char *data, size_t size, size_t count, void *userData) {
       sink.lastModified = value;
     else if (name == "retry-after")
       sink.retryAfter = value;
+    else if (name == "content-type")
+      sink.contentType = value;
   }
   return size * count;
 }
@@ -254,6 +257,7 @@ THttpResult resultOf(CURLcode code, const TBodySink &sink, const THeaderSink &he
   result.etag = headers.etag;
   result.lastModified = headers.lastModified;
   result.retryAfterSeconds = retryAfterSeconds(headers.retryAfter);
+  result.contentType = headers.contentType;
   // Only a question asked may be answered "not modified"; unasked, 304 is an
   // error like any other status outside 2xx.
   if (code == CURLE_OK && result.httpStatus == 304 && conditional) {

@@ -51,11 +51,12 @@ struct THttpResult {
   long httpStatus = 0;
   QString error; // libcurl's or the file system's own words, for the log
   // From the last response's headers: its validators, for the next
-  // conditional request, and how long the server asks to be left alone
-  // (negative when it does not say).
+  // conditional request, how long the server asks to be left alone
+  // (negative when it does not say), and what it says the body is.
   QByteArray etag;
   QByteArray lastModified;
   qint64 retryAfterSeconds = -1;
+  QByteArray contentType; // as the server sent it, charset and all
   bool ok() const { return outcome == THttpOutcome::Ok; }
 };
 

@@ -2,6 +2,7 @@
 // the way a browser reads a local HTML file: byte-order mark first, then the
 // charset a meta element names near the top, then the page's traditional code
 // page.
+#include "feeds/ServerCharset.h"
 #include "platform/Codepage.h"
 #include "zentara/ZentaraPage.h"
 
@@ -106,7 +107,7 @@ private:
       if (attribute->name == "http-equiv") {
         gotPragma = gotPragma || attribute->value == "content-type";
       } else if (attribute->name == "content" && charset.isEmpty()) {
-        charset = charsetInContent(attribute->value);
+        charset = CharsetInContentType(attribute->value);
         if (!charset.isEmpty())
           needPragma = true;
       } else if (attribute->name == "charset") {
@@ -117,33 +118,6 @@ private:
     if (!needPragma || (*needPragma && !gotPragma))
       return {};
     return charset.trimmed();
-  }
-
-  // Content such as "text/html; charset=windows-1251".
-  static QByteArray charsetInContent(const QByteArray &content) {
-    qsizetype at = 0;
-    while ((at = content.indexOf("charset", at)) >= 0) {
-      at += 7;
-      while (at < content.size() && isAsciiWhitespace(content[at]))
-        ++at;
-      if (at < content.size() && content[at] == '=')
-        break;
-    }
-    if (at < 0)
-      return {};
-    ++at;
-    while (at < content.size() && isAsciiWhitespace(content[at]))
-      ++at;
-    if (at >= content.size())
-      return {};
-    if (const char quote = content[at]; quote == '"' || quote == '\'') {
-      const qsizetype end = content.indexOf(quote, at + 1);
-      return end < 0 ? QByteArray() : content.mid(at + 1, end - at - 1);
-    }
-    qsizetype end = at;
-    while (end < content.size() && !isAsciiWhitespace(content[end]) && content[end] != ';')
-      ++end;
-    return content.mid(at, end - at);
   }
 
   std::optional<TAttribute> nextAttribute() {

@@ -45,11 +45,11 @@ class TestArchiveButton : public QObject, TBoardWindows {
 private Q_SLOTS:
   void init() {
     setUpBoard();
-    // Logo and Banner after an item with every field, characters to escape
-    // and a description of two HTML paragraphs.
+    // Logo and Banner after an item with every field, characters to escape,
+    // characters Windows-1251 has not got and a description of two HTML paragraphs.
     FServer->route("/b", TTestResponse::ok(
                              FeedOf({u"Logo"_s, u"Banner"_s}).replace("</title><item>", R"(</title>
-<item><title>Сайт &amp; магазин</title><link>https://b.example/p?id=1&amp;x=2</link>
+<item><title>Сайт &amp; магазин за ₹5000 🚀</title><link>https://b.example/p?id=1&amp;x=2</link>
 <description><![CDATA[<p>Первая строка</p>
 <p>Вторая</p>]]></description><pubDate>Sun, 06 Dec 2026 09:00:00 +0300</pubDate>
 <category>Web</category><comments>https://b.example/p/1#c</comments></item><item>)")));
@@ -95,8 +95,9 @@ private Q_SLOTS:
     put(archivePath(), QByteArray(edited).replace("about Sketch", "about Logo"));
     // On screen after a removal: the next item in the removed one's place, the
     // one before when the last went, an empty view at the end.
-    for (const auto &[position, removed, shownAfter] :
-         {std::tuple{1, 1, u"Banner"_s}, {1, 2, u"Сайт & магазин"_s}, {0, 0, QString()}}) {
+    for (const auto &[position, removed, shownAfter] : {std::tuple{1, 1, u"Banner"_s},
+                                                        {1, 2, u"Сайт & магазин за ₹5000 🚀"_s},
+                                                        {0, 0, QString()}}) {
       FForm->ShowFeedItem(position);
       const QByteArray expected =
           contentOf(archivePath()).replace(TCodepage::toCp1251(items.at(removed)), {});

@@ -78,6 +78,20 @@ private Q_SLOTS:
         << site << 3 << kFeed << QString() << 0 << empty << noAddress;
     QTest::newRow("no file") << site << 0 << QByteArray() << QString() << 0 << empty
                              << u"3 Файл не найден: \r<data>/xml/1rss.xml|"_s + missing;
+    const QString page = u"3 Это веб-страница, а не RSS-лента.|sound 1"_s;
+    QTest::newRow("a web page, said so") << site << 0 << QByteArray("<!DOCTYPE html><p>Jobs")
+                                         << QString() << 0 << empty << page + u'|' + page;
+    QTest::newRow("Atom, every character as written")
+        << site << 0
+        << QByteArray("<feed xmlns='http://www.w3.org/2005/Atom'><title>Доска ₹</title><updated>"
+                      "2026-12-07</updated><entry><title>Logo für ein Café 🚀</title><link "
+                      "href='https://b.example/9'/><category term='Дизайн'/><published>2026-12-06"
+                      "</published><content type='html'>&lt;p>₹600&amp;nbsp;–&lt;/p></content>"
+                      "</entry></feed>")
+        << u"café"_s << 0
+        << u"Доска ₹||Обновлено: 2026-12-07|Logo für ein Café 🚀|https://b.example/9|₹600 –|"
+           u"2026-12-06|Дизайн|||0/1"_s
+        << u"-1 Файл загружен.|-1 Элемент 1 загружен.|sound 7"_s;
     QTest::newRow("not XML: the view emptied")
         << site << 0 << QByteArray("not xml") << QString() << 2 << empty
         << notXml.arg(u"заголовка"_s) + u'|' + notXml.arg(u"элемента"_s);

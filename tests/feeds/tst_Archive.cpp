@@ -38,11 +38,12 @@ QString asReadFromFile(const QString &content) {
   return text.endsWith(u"\r\n"_s) || text.isEmpty() ? text : text + u"\r\n"_s;
 }
 
-// Pieces ("|" apart) that meet every rule of normalisation, escaping and filling, in Windows-1251.
+// Pieces ("|" apart) that meet every rule of normalisation, escaping and filling.
 const QStringList kPieces =
     u"a|Ж|я| |  |\t|\r|\n|\r\n|<|>|&|amp;|lt;|gt;|quot;|nbsp;|#160;|#13;|]]>|]]|<br>|< br / >|"
     u"<![CDATA[|aivx_link|AIVX_TITLE|<avxnewitems></avxnewitems>|<lastBuildDate>|</item>|<item>|"
-    u"\"|'|/|\u00A0|Vornix archive|https://b.example/p?id=1&x=2"_s.split(u'|');
+    u"\"|'|/|\u00A0|Vornix archive|https://b.example/p?id=1&x=2|"
+    u"₹|ł|🚀|soci\u00E9t\u00E9s|#1;|#xFFFF;"_s.split(u'|');
 
 } // namespace
 
@@ -72,8 +73,10 @@ private Q_SLOTS:
       QCOMPARE(AddToArchive(content, kItemTemplate, a, kApp, u"06.12.2026 9:00:00"_s),
                TArchiveAddition::Added);
       content = asReadFromFile(content);
-      QCOMPARE(AddToArchive(content, kItemTemplate, b, kApp, u"06.12.2026 9:01:00"_s),
+      QCOMPARE(AddToArchive(content, kItemTemplate, b, kApp, u"06.12.2026 9:01:00\u202FPM"_s),
                TArchiveAddition::Added);
+      QCOMPARE(TCodepage::fromCp1251(TCodepage::toCp1251(content)),
+               content); // no character becomes "?"
       QCOMPARE(readBack(content), (QStringList{views[0].join(u" | "), views[1].join(u" | ")}));
 
       QString again = content;

@@ -31,24 +31,25 @@ QString quoted(const QString &text) {
 // The header as written, then each item's fields as the program takes them:
 // normalised where they are shown, raw where they are not.
 QString dumpOf(const TFeedParseResult &r) {
+  static const QStringList statuses{u"ok"_s, u"parse error"_s, u"other error"_s, u"web page"_s};
   if (!r.ok())
-    return u"status: %1\nmessage: %2\n"_s.arg(
-        r.status == TFeedParseResult::ParseError ? u"parse error"_s : u"other error"_s,
-        quoted(r.message));
+    return u"status: %1\nmessage: %2\n"_s.arg(statuses[r.status], quoted(r.message));
+  static const QStringList formats{u"unknown"_s, u"rss"_s, u"rdf"_s, u"atom"_s, u"json feed"_s};
   const TFeedContent &c = *r.content;
-  QString dump =
-      u"status: ok\nroot has children: %1\ntitle: %2\nlink: %3\nlastBuildDate: %4\nitems: %5\n"_s
-          .arg(c.rootHasChildren ? u"yes"_s : u"no"_s, quoted(c.title), quoted(c.link),
-               quoted(c.lastBuildDate), QString::number(c.items.size()));
+  QString dump = u"status: ok%1\nformat: %2\nroot has children: %3\ntitle: %4\nlink: %5\n"
+                 u"lastBuildDate: %6\nitems: %7\n"_s.arg(
+                     r.recovered ? u", recovered"_s : QString(), formats[int(c.format)],
+                     c.rootHasChildren ? u"yes"_s : u"no"_s, quoted(c.title), quoted(c.link),
+                     quoted(c.lastBuildDate), QString::number(c.items.size()));
   for (qsizetype n = 0; n < c.items.size(); ++n) {
     const TFeedItem &i = c.items.at(n);
     dump +=
         u"\nitem %1\n  title: %2\n  link: %3\n  raw link: %4\n  description: %5\n  pubDate: %6\n"
-        u"  dc:date: %7\n  category: %8\n  comments: %9\n"_s.arg(
+        u"  dc:date: %7\n  category: %8\n  comments: %9\n  id: %10\n"_s.arg(
             QString::number(n), quoted(i.title()), quoted(i.link()), quoted(i.rawLink()),
             quoted(i.description()), quoted(i.raw(TFeedItem::PubDate)),
             quoted(i.raw(TFeedItem::DcDate)), quoted(i.raw(TFeedItem::Category)),
-            quoted(i.raw(TFeedItem::Comments)));
+            quoted(i.raw(TFeedItem::Comments)), quoted(i.raw(TFeedItem::Id)));
   }
   return dump;
 }

@@ -12,12 +12,15 @@ namespace {
 
 const QString kAddress = u"https://board.example.org/rss?cat=1"_s;
 
-// Items named by number: a link when positive, a title alone when negative.
+// Items named by number: a link when positive, a guid alone (titles alike)
+// from 10000 up, a title alone when negative.
 TFeedContent feedOf(const QList<int> &items) {
   QByteArray xml = "<rss version=\"2.0\"><channel><title>B</title>";
   for (const int n : items) {
     const QByteArray number = QByteArray::number(qAbs(n));
-    if (n > 0)
+    if (n >= 10000)
+      xml += "<item><title>t</title><guid isPermaLink=\"false\">" + number + "</guid></item>";
+    else if (n > 0)
       xml += "<item><title>t</title><link>https://board.example.org/p/" + number + "</link></item>";
     else
       xml += "<item><title>Без ссылки " + number + "</title></item>";
@@ -72,6 +75,8 @@ private Q_SLOTS:
         << QList<QList<int>>{{}, {1}} << QList<QList<int>>{{}, {1}};
     QTest::newRow("without a link, by title; twice in a feed, once")
         << QList<QList<int>>{{-1}, {-1, -2, 5, 5, -2}} << QList<QList<int>>{{}, {-2, 5}};
+    QTest::newRow("without a link, by guid before title")
+        << QList<QList<int>>{{10001}, {10002, 10001, -1}} << QList<QList<int>>{{}, {10002, -1}};
     QTest::newRow("an item that leaves and comes back is not new")
         << QList<QList<int>>{{1, 2}, {2}, {1, 2}} << QList<QList<int>>{{}, {}, {}};
     // 1..1500 seen, then 1501..2500: the 500 oldest unlisted keys are dropped.

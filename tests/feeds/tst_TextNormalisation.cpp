@@ -1,3 +1,4 @@
+#include "feeds/HtmlEntities.h"
 #include "feeds/TextNormalisation.h"
 
 #include <QRandomGenerator>
@@ -25,15 +26,51 @@ void replaceWhileFound(QString &text, const QString &pattern, const QString &wit
     text.replace(pattern, with);
 }
 
+// A number, or else the longest name of the table that the text goes on with,
+// unless it needs no ";" and runs on into a letter, a digit or "=".
+QString decodeReferences(const QString &text) {
+  static const QRegularExpression number(u"&#(?:[xX]([0-9A-Fa-f]+)|([0-9]+));?"_s);
+  static const QString windows1252 = u"€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ"_s;
+  QString out;
+  for (qsizetype i = 0; i < text.size();) {
+    const QRegularExpressionMatch match = number.match(
+        text, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+    char32_t decoded[2] = {};
+    qsizetype length = 0;
+    if (match.hasMatch()) {
+      bool ok = false;
+      decoded[0] = match.hasCaptured(1) ? match.captured(1).toUInt(&ok, 16)
+                                        : match.captured(2).toUInt(&ok, 10);
+      if (!ok || decoded[0] == 0 || decoded[0] > 0x10FFFF || QChar::isSurrogate(decoded[0]))
+        decoded[0] = 0xFFFD;
+      else if (decoded[0] >= 0x80 && decoded[0] < 0xA0)
+        decoded[0] = windows1252[decoded[0] - 0x80].unicode();
+      length = match.capturedLength();
+    }
+    for (qsizetype n = 32; text[i] == u'&' && length == 0 && n > 0; --n) {
+      const QString name = text.mid(i + 1, n);
+      const THtmlEntity entity = HtmlEntity(name.toStdString());
+      decoded[0] = entity.first;
+      decoded[1] = entity.second;
+      length = entity.first != 0 ? name.size() + 1 : 0;
+      const QChar next = i + length < text.size() ? text[i + length] : QChar();
+      if (length != 0 && !name.endsWith(u';') &&
+          ((next.unicode() < 128 && next.isLetterOrNumber()) || next == u'='))
+        length = n = 0; // a legacy name run on into an address's parameter
+    }
+    if (length == 0)
+      out += text[i++];
+    else
+      out += QString::fromUcs4(decoded, decoded[1] != 0 ? 2 : 1);
+    i += length;
+  }
+  return out;
+}
+
 // From a "<" to the next ">" or the end goes, and so does every other ">".
 QString stripMarkup(const QString &text) {
   static const QRegularExpression markup(u"<[^>]*>?|>"_s);
-  QString out = text.left(text.indexOf(QChar(0))).remove(markup);
-  const QStringList entities{u"&quot;"_s, u"\""_s,   u"&apos;"_s, u"'"_s,     u"&gt;"_s,
-                             u">"_s,      u"&lt;"_s, u"<"_s,      u"&amp;"_s, u"&"_s};
-  for (qsizetype i = 0; i < entities.size(); i += 2)
-    out.replace(entities[i], entities[i + 1]);
-  return out;
+  return decodeReferences(text.left(text.indexOf(QChar(0))).remove(markup));
 }
 
 QString normaliseText(const QString &text) {
@@ -69,8 +106,9 @@ const QStringList kPieces =
     u"/ >| />|&nbsp;|&NbSp|&#160;|&amp;|&lt;|&gt;|&quot;|&apos;|\r\n|\n \r|<p>|</p>|  |"
     u"<br>|< br>|<BR >|< br >|<Br/>|< br/>|<br />|< bR />|<bR / >|< br / >|<  br  />|"
     u"<br class=x>|<br&nbsp;/>|&lt;br&gt;|\n\t\n|\n \n|\n<p></p>\n|&amp;nbsp;|&amp;lt;|"
-    u"&amp;amp;|&QUOT;|&Amp;|&LT;|&am<b>p;|&am|p;|\n&NBSP;\n|&nbsp\u001b|&\u0003160;|<\u0002r>"_s
-        .split(u'|')
+    u"&amp;amp;|&QUOT;|&Amp;|&LT;|&am<b>p;|&am|p;|\n&NBSP;\n|&nbsp\u001b|&\u0003160;|<\u0002r>|"
+    u"x|X|9|F|i|&#|&#x|&not|&notin;|&copy|&hellip|&NewLine;|&nvlt;|&#10;|&#150;|&#x9D;|&#0;|"
+    u"&#xD800;|&#x110000;|&#x1F600;"_s.split(u'|')
     << QString(QChar(0));
 
 } // namespace
@@ -95,6 +133,29 @@ private Q_SLOTS:
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(NormaliseText(text), expected);
+  }
+
+  void decodesReferencesAsABrowser_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    static const std::pair<QStringView, QStringView> cases[] = {
+        {u"&hellip; &amp; &AMP &copy 2024", u"… & & © 2024"},
+        {u"&hellip &Amp; &foo; a & b &# &#x; &", u"&hellip &Amp; &foo; a & b &# &#x; &"},
+        {u"&notit; &notin; &notin &ampamp; ?a=1&para=2&copy=3",
+         u"&notit; ∉ &notin &ampamp; ?a=1&para=2&copy=3"},
+        {u"&amp;lt; &amp;#38; &&lt;", u"&lt; &#38; &<"},
+        {u"&#8377; &#x20B9; &#X20b9 &#08377x", u"₹ ₹ ₹ ₹x"},
+        {u"&#0; &#xD800; &#x110000; &#99999999999;", u"\uFFFD \uFFFD \uFFFD \uFFFD"},
+        {u"&#150; &#x80; &#x81; &#159;", u"– € \u0081 Ÿ"},
+        {u"&#x1F600; &Afr; &NotEqualTilde; &fjlig;", u"\U0001F600 \U0001D504 \u2242\u0338 fj"},
+        {u"&AElig;&zwnj;&CounterClockwiseContourIntegral;", u"Æ\u200C∳"}};
+    for (const auto &[text, expected] : cases)
+      QTest::newRow(text.toUtf8().constData()) << text.toString() << expected.toString();
+  }
+  void decodesReferencesAsABrowser() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(StripMarkup(text), expected);
   }
 
   void agreesWithTheRuleAsWritten() {

@@ -41,6 +41,9 @@ private Q_SLOTS:
         << jobs << u"telegram дизайн"_s << true << u"Логотип\nБот"_s;
     QTest::newRow("no title: the link") << QStringList{u"|https://b.example/5|без заголовка"_s}
                                         << QString() << false << u"https://b.example/5"_s;
+    QTest::newRow("every character as written, matched without case")
+        << QStringList{u"Logo für ein Café 🚀|https://b.example/6|₹600"_s} << u"CAFÉ"_s << false
+        << u"Logo für ein Café 🚀"_s;
     QTest::newRow("nothing matches") << jobs << u"rust"_s << false << QString();
   }
   void alert() {

@@ -5,6 +5,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QDir>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +19,25 @@ QByteArray feedOf(const QList<int> &items) {
     xml += "<item><title>Проект " + QByteArray::number(n) +
            "</title><link>https://board.example.org/p/" + QByteArray::number(n) + "</link></item>";
   return xml + "</channel></rss>";
+}
+
+// The same board as Atom (entries known by their links) and as JSON Feed.
+QByteArray atomOf(const QList<int> &items) {
+  QByteArray xml =
+      "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:base=\"https://board.example.org/\">";
+  for (const int n : items)
+    xml += "<entry><title>Проект " + QByteArray::number(n) + "</title><link href=\"p/" +
+           QByteArray::number(n) + "\"/><id>urn:" + QByteArray::number(n) + "</id></entry>";
+  return xml + "</feed>";
+}
+
+QByteArray jsonOf(const QList<int> &items) {
+  QByteArrayList entries;
+  for (const int n : items)
+    entries << R"({"id":"urn:)" + QByteArray::number(n) + R"(","title":"Проект )" +
+                   QByteArray::number(n) + R"(","url":"https://board.example.org/p/)" +
+                   QByteArray::number(n) + "\"}";
+  return R"({"version":"https://jsonfeed.org/version/1.1","items":[)" + entries.join(',') + "]}";
 }
 
 TTestResponse answer(int status, const QByteArray &body, const TTestHeaders &headers) {
@@ -68,12 +88,22 @@ private Q_SLOTS:
           return cut;
         }() << 780 << int(TWatchResult::Failed)
                                               << QList<int>() << QByteArray("\"b\"");
-    QTest::newRow("a page without items forgets nothing")
-        << answer(200, "<html>maintenance</html>", {}) << 800 << int(TWatchResult::Checked)
-        << QList<int>() << QByteArray("\"b\"");
+    QTest::newRow("a feed without items forgets nothing")
+        << answer(200, "<rss><channel><title>maintenance</title></channel></rss>", {}) << 800
+        << int(TWatchResult::Checked) << QList<int>() << QByteArray("\"b\"");
     QTest::newRow("without validators, asked in full")
         << answer(200, feedOf({5, 4, 3, 2, 1}), {}) << 840 << int(TWatchResult::Checked)
         << QList<int>{5} << QByteArray();
+    QTest::newRow("the board turns to Atom")
+        << answer(200, atomOf({6, 5, 4}), {}) << 900 << int(TWatchResult::Checked) << QList<int>{6}
+        << QByteArray();
+    QTest::newRow("and to JSON Feed")
+        << answer(200, jsonOf({7, 6, 5}), {}) << 960 << int(TWatchResult::Checked) << QList<int>{7}
+        << QByteArray();
+    QTest::newRow("undeclared KOI8-R, as the server says")
+        << answer(200, QStringEncoder("KOI8-R").encode(QString::fromUtf8(feedOf({8, 7}))),
+                  {{"Content-Type", "application/rss+xml; Charset=\"KOI8-R\""}})
+        << 1020 << int(TWatchResult::Checked) << QList<int>{8} << QByteArray();
   }
   void aSequenceOfChecks() {
     static TWatchChecker checker; // the rows run in order against one checker
@@ -90,8 +120,10 @@ private Q_SLOTS:
     const TWatchResult result = checker.check(address, start.addSecs(after));
     QCOMPARE(int(result.status), status);
     QList<int> named;
-    for (const TFeedItem &item : result.fresh)
+    for (const TFeedItem &item : result.fresh) {
+      QVERIFY2(item.title().startsWith(u"Проект "_s), qPrintable(item.title()));
       named.append(item.title().sliced(7).toInt());
+    }
     QCOMPARE(named, fresh);
     if (status == TWatchResult::Deferred) {
       QVERIFY(FServer.requests().isEmpty());
