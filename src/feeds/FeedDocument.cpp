@@ -130,13 +130,21 @@ QString TFeedItem::normalised(Field field) const {
 }
 
 TFeedParseResult ParseFeed(const QByteArray &bytes, const QByteArray &serverCharset) {
-  const TXmlDecoded decoded = DecodeXml(bytes, serverCharset);
-  if (!decoded.error.isEmpty())
-    return failed(TFeedParseResult::ParseError, decoded.error);
-  const qsizetype start = firstNonBlank(decoded.utf8);
-  if (start < decoded.utf8.size() && decoded.utf8[start] == '{')
-    return ReadJsonFeed(decoded.utf8);
-  return readXml(decoded.utf8);
+  TXmlDecoded decoded = DecodeXml(bytes, serverCharset, false);
+  for (;;) {
+    if (!decoded.error.isEmpty())
+      return failed(TFeedParseResult::ParseError, decoded.error);
+    const qsizetype start = firstNonBlank(decoded.utf8);
+    TFeedParseResult result = start < decoded.utf8.size() && decoded.utf8[start] == '{'
+                                  ? ReadJsonFeed(decoded.utf8)
+                                  : readXml(decoded.utf8);
+    // What the parser refused or had to mend may be no UTF-8 at all: then it
+    // is decoded again, checked (undeclared, as Windows-1251).
+    if ((result.ok() && !result.recovered) || !decoded.unchecked ||
+        QByteArrayView(decoded.utf8).isValidUtf8())
+      return result;
+    decoded = DecodeXml(bytes, serverCharset);
+  }
 }
 
 void TFeedDocument::setFileName(const QString &fileName) {

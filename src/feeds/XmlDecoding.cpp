@@ -62,7 +62,7 @@ QString withUtf8Declaration(QString text) {
 
 } // namespace
 
-TXmlDecoded DecodeXml(const QByteArray &bytes, const QByteArray &serverCharset) {
+TXmlDecoded DecodeXml(const QByteArray &bytes, const QByteArray &serverCharset, bool checkUtf8) {
   TXmlDecoded decoded;
   TEncoding encoding = byteOrderMark(bytes);
   if (encoding.name.isEmpty())
@@ -74,8 +74,9 @@ TXmlDecoded DecodeXml(const QByteArray &bytes, const QByteArray &serverCharset) 
       (isWindows1251(charset) || QStringDecoder(charset.constData()).isValid()))
     encoding.name = charset;
   if (encoding.name.isEmpty()) {
-    if (QByteArrayView(bytes).isValidUtf8()) {
+    if (!checkUtf8 || QByteArrayView(bytes).isValidUtf8()) {
       decoded.utf8 = bytes;
+      decoded.unchecked = !checkUtf8;
       return decoded;
     }
     // Undeclared, a document that is not UTF-8 is most likely a Russian
@@ -83,9 +84,10 @@ TXmlDecoded DecodeXml(const QByteArray &bytes, const QByteArray &serverCharset) 
     encoding.name = "windows-1251";
   }
   const QByteArray body = bytes.mid(encoding.bomLength);
-  // Most feeds are UTF-8 already: checked, they go to the parser as they are.
+  // Most feeds are UTF-8 already: they go to the parser as they are.
   if (encoding.name == "utf-8" || encoding.name == "utf8") {
-    if (!QByteArrayView(body).isValidUtf8()) {
+    decoded.unchecked = !checkUtf8;
+    if (checkUtf8 && !QByteArrayView(body).isValidUtf8()) {
       decoded.error = QStringLiteral("Invalid utf-8 byte sequence");
       return decoded;
     }
