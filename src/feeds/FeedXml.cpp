@@ -132,10 +132,6 @@ const char *TXmlElement::namespaceUri() const {
   return FNode && FNode->ns ? reinterpret_cast<const char *>(FNode->ns->href) : nullptr;
 }
 
-bool TXmlElement::is(const TXmlName &name) const {
-  return FNode && hasName(FNode, name);
-}
-
 TXmlElement TXmlElement::child(const TXmlName &name) const {
   if (!FNode)
     return TXmlElement();

@@ -28,7 +28,6 @@ public:
   bool hasChildNodes() const;
   const char *localName() const;
   const char *namespaceUri() const; // null for none
-  bool is(const TXmlName &name) const;
   // The first child element of that name; a null element when none.
   TXmlElement child(const TXmlName &name) const;
   void forEachChild(const TXmlName &name,
