@@ -85,7 +85,8 @@ def snapshot(folder):
             stem, _, tail = name.rpartition(".")
             if path in ("vx", "defaultvx.html") or path.startswith("vx.lock") or (
                     len(tail) == 6 and
-                    stem.endswith((".ini", ".xml", ".src", ".txt", ".seen", ".http"))):
+                    stem.endswith((".ini", ".xml", ".src", ".charset", ".txt", ".seen",
+                                   ".http"))):
                 continue
             with open(os.path.join(root, name), "rb") as f:
                 files[path] = f.read()
