@@ -174,16 +174,7 @@ QByteArray PlainTextAsMarkup(const QByteArray &text) {
     return text;
   QByteArray markup;
   markup.reserve(text.size() + 16);
-  for (const char c : text) {
-    if (c == '&')
-      markup += "&amp;";
-    else if (c == '<')
-      markup += "&lt;";
-    else if (c == '>')
-      markup += "&gt;";
-    else
-      markup += c;
-  }
+  AppendAsMarkupText(markup, text);
   return markup;
 }
 

@@ -44,24 +44,6 @@ bool hasName(const _xmlNode *node, const TXmlName &name) {
   return name.prefixed && node->ns == nullptr && std::strcmp(written, name.prefixed) == 0;
 }
 
-void appendEscaped(QByteArray &out, const xmlChar *text) {
-  for (const xmlChar *c = text; c && *c; ++c) {
-    switch (*c) {
-    case '&':
-      out += "&amp;";
-      break;
-    case '<':
-      out += "&lt;";
-      break;
-    case '>':
-      out += "&gt;";
-      break;
-    default:
-      out += char(*c);
-    }
-  }
-}
-
 // Markup as the board would have escaped it: tags by their local names,
 // without attributes, and text escaped, so that the description rules read it
 // the way they read escaped markup. libxml2 caps the depth, which bounds the
@@ -83,7 +65,7 @@ void appendMarkup(QByteArray &out, const _xmlNode *parent, bool outermost) {
       out += '>';
     } else if (n->type == XML_CDATA_SECTION_NODE ||
                (n->type == XML_TEXT_NODE && !(outermost && isWhitespaceText(n)))) {
-      appendEscaped(out, n->content);
+      AppendAsMarkupText(out, reinterpret_cast<const char *>(n->content));
     }
   }
 }
@@ -110,6 +92,19 @@ struct TFirstError {
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 } // namespace
+
+void AppendAsMarkupText(QByteArray &out, QByteArrayView text) {
+  for (const char c : text) {
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
+}
 
 void InitialiseXmlParsing() {
   static const bool initialised = [] {

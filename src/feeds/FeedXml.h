@@ -51,6 +51,10 @@ private:
   _xmlNode *FNode;
 };
 
+// Appends plain text as markup that reads back as that text: "&", "<" and ">"
+// escaped.
+void AppendAsMarkupText(QByteArray &out, QByteArrayView text);
+
 // Readies libxml2 once for the process: whatever a document or page asks,
 // no external entity, DTD or schema is ever loaded. Every parse calls it
 // first; calling it again costs nothing.
