@@ -1,20 +1,18 @@
 #pragma once
 
 #include "platform/Notifications.h"
+#include "reader/Outcomes.h"
 
-// The icon a balloon of a message kind shows. Kinds 0 to 3 choose none,
-// information, warning and error; any other kind keeps the previous icon.
-inline TBalloonIcon BalloonIconForKind(int kind, TBalloonIcon previous) {
+// The icon a balloon of a reported kind shows.
+inline TBalloonIcon BalloonIconForKind(TStatusKind kind) {
   switch (kind) {
-  case 0:
-    return TBalloonIcon::None;
-  case 1:
+  case TStatusKind::Information:
     return TBalloonIcon::Information;
-  case 2:
+  case TStatusKind::Warning:
     return TBalloonIcon::Warning;
-  case 3:
+  case TStatusKind::Error:
     return TBalloonIcon::Error;
   default:
-    return previous;
+    return TBalloonIcon::None;
   }
 }

@@ -1,9 +1,8 @@
-// Stepping through the visible items, the jump list, and the keyword filter.
-#include "app/Unit1.h"
+// The navigation bar's controls handed to the reader: stepping, the jump
+// list, the archive button and the keyword filter with its typing pause.
 #include "app/ControlHint.h"
+#include "app/Unit1.h"
 #include "components/KivTabSet.h"
-#include "feeds/KeywordFilter.h"
-#include "settings/Unit2.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -16,17 +15,18 @@
 using namespace Qt::StringLiterals;
 
 void TForm1::bindNavigation() {
-  connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-  connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-  connect(CBFastTransition, &QComboBox::activated, this, &TForm1::CBFastTransitionClick);
+  connect(Button1, &QPushButton::clicked, FReader, &TReader::stepForward);
+  connect(Button2, &QPushButton::clicked, FReader, &TReader::stepBack);
+  connect(Button3, &QPushButton::clicked, FReader, &TReader::archiveButton);
+  connect(CBFastTransition, &QComboBox::activated, FReader, &TReader::jumpTo);
   CBFastTransition->view()->window()->installEventFilter(this);
   connect(ChBFiltered, &QCheckBox::clicked, this, &TForm1::ChBFilteredClick);
   ChBFiltered->installEventFilter(this);
+  connect(EditFilter, &QLineEdit::textChanged, FReader, &TReader::setFilterText);
   EditFilter->installEventFilter(this);
-  bindTimer(Timer1, &TForm1::Timer1Timer);
-  FTickHandlers.insert(Timer2, [this] { Timer2Timer(Timer2); });
-  connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(Timer2); });
+  connect(Timer1, &QTimer::timeout, FReader, &TReader::refresh);
+  FTickHandlers.insert(Timer1, [this] { FReader->refresh(); });
+  connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(false); });
 }
 
 // The controls' own events that stand for the handlers below.
@@ -40,30 +40,9 @@ bool TForm1::navigationEvent(QObject *watched, QEvent *event) {
   } else if (watched == ChBFiltered && event->type() == QEvent::Enter) {
     ChBFilteredMouseEnter();
   } else if (watched == CBFastTransition->view()->window() && event->type() == QEvent::Hide) {
-    CBFastTransitionCloseUp();
+    KivTabSet1->setFocus(Qt::OtherFocusReason);
   }
   return false;
-}
-
-void TForm1::Button1Click() {
-  ++CurrentItem;
-  ShowFeedItem(CurrentItem);
-}
-
-void TForm1::Button2Click() {
-  --CurrentItem;
-  ShowFeedItem(CurrentItem);
-}
-
-void TForm1::CBFastTransitionClick(int index) {
-  if (index < 0)
-    return;
-  CurrentItem = index;
-  ShowFeedItem(CurrentItem);
-}
-
-void TForm1::CBFastTransitionCloseUp() {
-  KivTabSet1->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::setFilterHint() {
@@ -73,9 +52,8 @@ void TForm1::setFilterHint() {
 
 void TForm1::ChBFilteredClick() {
   setFilterHint();
-  FilterKeyPending = false;
-  FilterChanged = true;
-  Timer2Timer(ChBFiltered);
+  FReader->filterTicked(ChBFiltered->isChecked());
+  Timer2Timer(true);
 }
 
 void TForm1::ChBFilteredMouseEnter() {
@@ -88,30 +66,13 @@ void TForm1::ChBFilteredMouseEnter() {
 void TForm1::EditFilterKeyUp(Qt::KeyboardModifiers modifiers) {
   if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
     return;
-  const QString text = EditFilter->text();
-  ChBFiltered->setEnabled(!text.isEmpty());
-  FilterKeyPending = true;
-  if (text != FilterText)
+  if (FReader->filterKeyUp())
     Timer2->start();
   else
     Timer2->stop();
-  FilterText = text;
-  FilterChanged = true;
 }
 
 void TForm1::EditFilterExit() {
   EditFilter->deselect();
   EditFilter->setCursorPosition(0);
-}
-
-// The filter as the controls set it now, prepared once for a whole walk.
-TItemFilter TForm1::itemFilter() const {
-  TKeywordFilter filter;
-  filter.text = EditFilter->text();
-  filter.inForce = filterBoxOn();
-  filter.joinWithOr = FFormSetting && FFormSetting->filterUsesOr();
-  const auto prepared = std::make_shared<const TPreparedFilter>(filter);
-  if (prepared->acceptsEverything())
-    return {};
-  return [prepared](const QString &text) { return prepared->matches(text); };
 }

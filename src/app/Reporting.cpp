@@ -1,12 +1,10 @@
 #include "app/BalloonKind.h"
-#include "app/EventSounds.h"
 #include "app/Unit1.h"
 #include "platform/DataFolder.h"
 #include "platform/EventSound.h"
+#include "reader/EventSounds.h"
 #include "settings/Unit2.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -22,14 +20,14 @@ bool TForm1::soundsOff() const {
   return FFormSetting && FFormSetting->soundsOff();
 }
 
-void TForm1::ReportStatus(int kind, const QString &title, const QString &text) {
+void TForm1::ReportStatus(TStatusKind kind, const QString &title, const QString &text) {
   if (FDestroying)
     return;
   setStatusLine(u' ' + text);
   Q_EMIT statusReported(kind, title, text);
-  if (balloonsOff() || kind < 0 || text.isEmpty())
+  if (balloonsOff() || kind == TStatusKind::Silent || text.isEmpty())
     return;
-  FBalloonIcon = BalloonIconForKind(kind, FBalloonIcon);
+  FBalloonIcon = BalloonIconForKind(kind);
   FBalloonTitle = title;
   FBalloonText = text;
   FNotifications->show(FBalloonTitle, FBalloonText, FBalloonIcon, kBalloonTimeoutMs);
@@ -58,15 +56,13 @@ void TForm1::RefreshBalloon() {
   RestartTimer(TimerHideBallon, false);
 }
 
-bool TForm1::PlayEventSound(int index) {
+bool TForm1::PlayEventSound(TEventSoundId sound) {
   if (FDestroying)
     return true;
-  Q_EMIT eventSoundRequested(index);
+  Q_EMIT eventSoundRequested(sound);
   if (soundsOff())
     return true;
-  if (index < 0 || index >= kEventSoundCount)
-    return false;
-  const TEventSoundEntry &entry = kEventSounds[index];
+  const TEventSoundEntry &entry = kEventSounds[int(sound)];
   const QString path = TDataFolder::resource(u"sounds/" + QString::fromLatin1(entry.fileName));
   if (!QFileInfo::exists(path))
     return false;

@@ -76,7 +76,7 @@ void TForm1::LoadZentaraPage(const QString &url) {
     return;
   }
   ScrollBoxAdvertising->RenderZentaraPage(page, font().pointSize());
-  PlayEventSound(4);
+  PlayEventSound(TEventSoundId::PanelShown);
 }
 
 // The button's own click switches the panel; the state file's reader calls

@@ -10,10 +10,11 @@
 #include "components/KivTabSet.h"
 #include "feeds/ArchiveTemplates.h"
 #include "feeds/FeedWatch.h"
-#include "feeds/RSSViewItem.h"
-#include "feeds/URLLbl.h"
+#include "app/RSSViewItem.h"
+#include "components/URLLbl.h"
 #include "persist/Components.h"
 #include "persist/KivTextResIni.h"
+#include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "platform/EventSound.h"
 #include "platform/ProgramSite.h"
@@ -75,6 +76,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
   setFont(designFont);
   setMinimumSize(kMinWidthWithoutPanel, 300);
   FEventSound = std::make_unique<TEventSound>();
+  buildReader();
   buildLayout();
   buildMenus();
   buildTray();
@@ -89,6 +91,28 @@ TForm1::~TForm1() {
   FDestroying = true;
   if (FFormSetting)
     FFormSetting->setHost(nullptr);
+}
+
+// The reader waits through the window: transfers run aside while it paints,
+// sounds play to the end unless closing cuts them short.
+void TForm1::buildReader() {
+  TReaderHooks hooks;
+  hooks.transfer = [this](const QString &address, const QString &file, TDownloadPurpose purpose) {
+    return transfer(address, file, purpose);
+  };
+  hooks.connected = &TConnectivity::isConnected;
+  hooks.closing = [this] { return FDestroying; };
+  hooks.shown = [this] { return shownOnScreen(); };
+  hooks.options = [this] { return readerOptions(); };
+  FReader = new TReader(
+      std::move(hooks),
+      BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramPageAddress()),
+      BuildArchiveItemTemplate(), this);
+  connect(FReader, &TReader::statusReported, this, &TForm1::ReportStatus);
+  connect(FReader, &TReader::statusCleared, this, [this] { setStatusLine(QString()); });
+  connect(FReader, &TReader::soundRequested, this, &TForm1::PlayEventSound);
+  connect(FReader, &TReader::viewChanged, this, &TForm1::render);
+  connect(FReader, &TReader::intervalRestarted, this, [this] { Timer1->start(); });
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
@@ -366,11 +390,7 @@ void TForm1::FormCreate() {
   setWindowTitle(u"  " + QApplication::applicationDisplayName());
   for (const char *folder : {"xml", "xslt", "html"})
     WriteTextFile(TDataFolder::file(QString::fromLatin1(folder) + u"/null.txt"), QString());
-  ArchiveTemplate =
-      BuildArchiveTemplate(QApplication::applicationDisplayName(), ProgramPageAddress());
-  ArchiveItemTemplate = BuildArchiveItemTemplate();
   FStartingOrClosing = true;
-  FTabsRebuilding = false;
 
   applyWidthRule();
   resize(std::max(kMinWidthWithoutPanel, minimumWidth()), 300);
@@ -413,7 +433,7 @@ void TForm1::showEvent(QShowEvent *event) {
   QMainWindow::showEvent(event);
   syncShowHideCaption();
   FormShow();
-  resetNewMatches();
+  FReader->windowSeen();
 }
 
 void TForm1::hideEvent(QHideEvent *event) {
@@ -432,6 +452,7 @@ void TForm1::closeEvent(QCloseEvent *event) {
 
 bool TForm1::FormCloseQuery() {
   FStartingOrClosing = true;
+  FReader->stop();
   syncWatch();
   FSavePositionTimer->stop();
   KivTextResIni1->ActionText = TActionText::atWrite;
@@ -440,8 +461,7 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormClose() {
-  ClearView();
-  ClearCategoryMenus();
+  FReader->clearView();
   delete FeedTitleLabel;
   FeedTitleLabel = nullptr;
   delete FeedInfoLabel;
@@ -488,28 +508,6 @@ void TForm1::showStatusLine() {
   QString shown = FStatusLine.text();
   shown.replace(u'\r', u' ').replace(u'\n', u' ');
   StatusBar1Text->setText(shown);
-}
-
-void TForm1::ClearView() {
-  setStatusLine(QString());
-  if (FeedTitleLabel) {
-    FeedTitleLabel->clear();
-    FeedTitleLabel->setURL(QString());
-  }
-  if (FeedInfoLabel)
-    FeedInfoLabel->clear();
-  emptyItemView();
-  CurrentItem = 0;
-  ItemCount = 0;
-  CBFastTransition->clear();
-  CBFastTransition->setEnabled(false);
-}
-
-void TForm1::ClearCategoryMenus() {
-  N3->clear();
-  ClearMenuLater(N5);
-  N3->setEnabled(false);
-  N5Action->setEnabled(false);
 }
 
 void TForm1::RestartTimer(QTimer *timer, bool fireNow) {

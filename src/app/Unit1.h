@@ -1,9 +1,7 @@
 #pragma once
 
-#include "app/DownloadRules.h"
 #include "app/StatusLine.h"
-#include "feeds/FeedDocument.h"
-#include "feeds/FeedWalk.h"
+#include "reader/Reader.h"
 #include "platform/Notifications.h"
 #include "platform/TrayHost.h"
 #include "settings/SettingsHost.h"
@@ -50,8 +48,8 @@ class TScrollBoxAdvertising;
 
 // The main window. It hosts the site tabs, the feed header and item view,
 // the filter and navigation bar, the side panel, the status bar, the tray
-// icon and both menus, and it owns the browsing state that the rest of the
-// program shares.
+// icon and both menus. The reading itself is the reader's: the window hands
+// it every choice the user makes and draws what it shows.
 class TForm1 : public QMainWindow, public TSettingsHost {
   Q_OBJECT
 public:
@@ -69,6 +67,54 @@ public:
   void applyWatch(bool on) override;
   void RebuildSiteTabs() override;
 
+  // --- Showing and hiding ---
+  // "Показать" / "Скрыть": what the tray menu, the tray icon and the first
+  // start do.
+  void N9Click();
+  // Shows the window if it is hidden (or minimised) and brings it to the front:
+  // what a second start of the program asks of the first.
+  void BringForward();
+  // Instead of the first show, at login: to the tray, or shown after trayWait
+  // if no tray has come by then.
+  void StartHidden(std::chrono::milliseconds trayWait = std::chrono::seconds(30));
+  // Shown and not minimised: what "Скрыть" hides and "Показать" brings back.
+  bool shownOnScreen() const { return isVisible() && !isMinimized(); }
+  // The tray the window goes to, as last seen; with none, the window is an
+  // ordinary one that minimises to the taskbar.
+  TTrayMode trayMode() const { return FTrayMode; }
+  // Where the tray is looked for (every few seconds: Qt has no signal for a
+  // tray that comes or goes); the check runs at once.
+  void setTrayProbe(std::function<TTrayMode()> probe);
+
+  // --- What others read ---
+  const TReaderView &view() const { return FReader->view(); }
+  // The background watch, for those who schedule or observe it.
+  TFeedWatch *feedWatch() const { return FFeedWatch; }
+  // New matching items the watch found since the window was last shown.
+  int newMatches() const { return FReader->newMatches(); }
+  // The site of that tab has matches the user has not looked at.
+  bool siteHasNewMatches(int tab) const { return FReader->siteHasNewMatches(tab); }
+  // The status line as shown: one space and the text.
+  QString statusText() const { return FStatusLine.text(); }
+  bool zentaraPanelVisible() const;
+  // What hiding the side panel gives back to the window's width.
+  static constexpr int kZentaraPanelWidth = 160;
+
+Q_SIGNALS:
+  // Every outcome as it is reported to the user, for listeners such as a log.
+  void statusReported(TStatusKind kind, const QString &title, const QString &text);
+  void eventSoundRequested(TEventSoundId sound);
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+  void changeEvent(QEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+private:
   // --- Controls (objectName = the field's name) ---
   QStatusBar *StatusBar1;
   QLabel *StatusBar1Text;
@@ -97,83 +143,32 @@ public:
   QAction *N13, *N4, *N2, *N16, *N19;
   QTimer *Timer1, *Timer2, *TimerAdvertisingShow, *TimerHideBallon;
   TKivTextResIni *KivTextResIni1;
-
-  // --- Run-time objects and shared browsing state ---
   TURLLabel *FeedTitleLabel = nullptr;
   QLabel *FeedInfoLabel = nullptr;
   TRSSViewItem *ItemView = nullptr;
-  int CurrentItem = 0;
-  int ItemCount = 0;
-  QString FilterText;
-  bool FilterChanged = false;
-  bool FilterKeyPending = false;
-  QString ArchiveTemplate;
-  QString ArchiveItemTemplate;
-  // The current feed file, read afresh by every operation on it.
-  TFeedDocument XMLDocument1;
-
-  bool tabsRebuilding() const { return FTabsRebuilding; }
-  void setTabsRebuilding(bool on) { FTabsRebuilding = on; }
-  // The background watch, for those who schedule or observe it.
-  TFeedWatch *feedWatch() const { return FFeedWatch; }
-  // New matching items the watch found since the window was last shown.
-  int newMatches() const { return FNewMatches; }
-  // The site of that tab has matches the user has not looked at.
-  bool siteHasNewMatches(int tab) const;
-  // The status line as shown: one space and the text.
-  QString statusText() const { return FStatusLine.text(); }
 
   // --- Shared operations ---
-  void ReportStatus(int kind, const QString &title, const QString &text);
-  bool PlayEventSound(int index);
+  void ReportStatus(TStatusKind kind, const QString &title, const QString &text);
+  bool PlayEventSound(TEventSoundId sound);
   void HideBalloon();
   void TimerHideBallonTimer();
   void RefreshBalloon();
   bool DownloadFile(const QString &url, const QString &fileName, bool report,
                     TDownloadPurpose purpose = TDownloadPurpose::Feed);
-  static bool IsConnected();
-  void ClearView();
-  void ClearCategoryMenus();
   void RestartTimer(QTimer *timer, bool fireNow);
   void SavePosition();
-  bool LoadFeedHeader(); // false when no header could be read
-  void ShowFeedItem(int position);
-  int FindItemPosition(const QString &link);
 
   // --- Handlers ---
-  void N9Click();
   void N4Click();
   void N2Click();
   void N16Click();
   void N19Click();
-  // Shows the window if it is hidden (or minimised) and brings it to the front:
-  // what a second start of the program asks of the first.
-  void BringForward();
-  void TrayIcon1Click();
-  void TrayIcon1DblClick();
   void TrayIcon1Activated(QSystemTrayIcon::ActivationReason reason);
-  // The tray the window goes to, as last seen; with none, the window is an
-  // ordinary one that minimises to the taskbar.
-  TTrayMode trayMode() const { return FTrayMode; }
-  // Where the tray is looked for (every few seconds: Qt has no signal for a
-  // tray that comes or goes); the check runs at once.
-  void setTrayProbe(std::function<TTrayMode()> probe);
-  // Instead of the first show, at login: to the tray, or shown after trayWait
-  // if no tray has come by then.
-  void StartHidden(std::chrono::milliseconds trayWait = std::chrono::seconds(30));
-  // Shown and not minimised: what "Скрыть" hides and "Показать" brings back.
-  bool shownOnScreen() const { return isVisible() && !isMinimized(); }
   void KivPopupMenu1Popup();
   void KivTabSet1Changed(int index);
-  void SiteMenuClick(QObject *Sender);
-  void UpdateSite(QObject *Sender);
-  void Timer1Timer();
-  void Timer2Timer(QObject *Sender);
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
-  void CBFastTransitionClick(int index);
-  void CBFastTransitionCloseUp();
+  void SiteMenuClick(int tab);
+  void UpdateSite(int category);
+  void Timer2Timer(bool fromTickBox);
   void ChBFilteredClick();
   void ChBFilteredMouseEnter();
   void EditFilterKeyUp(Qt::KeyboardModifiers shift);
@@ -184,7 +179,6 @@ public:
   void KivTextResIni1AfterExecute();
   static void KivTextResIni1UseReadVal(QObject *Instance, const QString &PropName,
                                        const QVariant &Value, bool &UseVal);
-  void WatchChecked(const TWatchedFeed &feed, const TWatchResult &result);
   void ShowAlertedItem();
   void LoadZentaraPage(const QString &url);
   void TimerAdvertisingShowTimer();
@@ -192,25 +186,7 @@ public:
   void KivXPSpeedButton1MouseEnter();
   void Panel1Resize();
   void Panel4Resize();
-  bool zentaraPanelVisible() const;
-  // What hiding the side panel gives back to the window's width.
-  static constexpr int kZentaraPanelWidth = 160;
 
-Q_SIGNALS:
-  // Every outcome as it is reported to the user, for listeners such as a log.
-  void statusReported(int kind, const QString &title, const QString &text);
-  void eventSoundRequested(int index);
-
-protected:
-  bool eventFilter(QObject *watched, QEvent *event) override;
-  void showEvent(QShowEvent *event) override;
-  void hideEvent(QHideEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
-  void changeEvent(QEvent *event) override;
-  void moveEvent(QMoveEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
-
-private:
   void buildLayout();
   void buildSiteTabs(QWidget *parent);
   void buildFeedArea();
@@ -220,6 +196,7 @@ private:
   void buildTray();
   void buildTimers();
   void buildStateFile();
+  void buildReader();
   void restorePlace();
   void layoutSidePanel();
   bool sidePanelEvent(QObject *watched, QEvent *event);
@@ -239,22 +216,11 @@ private:
   void showStatusLine();
   bool balloonsOff() const;
   bool soundsOff() const;
-  int updateMinutes() const;
-  int selectedFeedIndex() const;
-  TItemFilter itemFilter() const;
-  bool filterBoxOn() const;
-  bool keywordFilterInForce() const;
-  void showFeedHeader(const TFeedContent &content);
-  void emptyItemView();
-  void showItem(const TWalkItem &visible);
-  void reportShownItem(bool shown, int items);
-  void updateNavigation();
-  TRSSItemData *selectedSite() const;
-  void buildCategoryMenu(int tab);
-  void bindSiteItem(QAction *item, int tab);
-  void bindCategoryItem(QAction *item, int position);
-  void tickSelectedSite();
-  void syncTrayMenu();
+  TReaderOptions readerOptions() const;
+  void render();
+  void renderItem(const TReaderView &view);
+  void renderNavigation(const TReaderView &view);
+  void renderMenus(const TReaderView &view);
   void syncShowHideCaption();
   void showFromTray();
   void hideToTray();
@@ -262,22 +228,7 @@ private:
   void CheckTray();
   void applyTrayMode(TTrayMode mode);
   void setToolWindow(bool tool);
-  void refreshSelectedFeed();
-  void keepReadersPlace();
-  void showKeptCopy(const QString &url, const QString &file);
-  // How a download left its file: usable (fresh, downloaded, or this
-  // address's own copy while offline), or not, for want of a connection or
-  // because the transfer failed.
-  enum class TFetched { Usable, Offline, Failed };
-  TFetched fetch(const QString &url, const QString &fileName, bool report,
-                 TDownloadPurpose purpose);
   THttpResult transfer(const QString &address, const QString &fileName, TDownloadPurpose purpose);
-  QString archiveFileName() const;
-  QString readArchive() const;
-  TArchiveItem shownItem() const;
-  void addShownItemToArchive();
-  void removeShownItemFromArchive();
-  bool writeArchive(const QString &content);
   void bindNavigation();
   bool navigationEvent(QObject *watched, QEvent *event);
   void setFilterHint();
@@ -285,12 +236,9 @@ private:
   void syncWatch();
   void syncWatchedFeeds();
   void syncWatchMarks();
-  TKeywordFilter watchFilter() const;
-  QSet<QString> siteAddresses(int tab) const;
-  bool clearWatchMark(int tab);
-  void resetNewMatches();
-  void showCategoryItem(int tab, int category, const QString &link);
+  void showAlert(const QString &title, const QString &text);
 
+  TReader *FReader = nullptr;
   QPointer<TFormSetting> FFormSetting;
   std::unique_ptr<TEventSound> FEventSound;
   TNotifications *FNotifications = nullptr;
@@ -311,17 +259,11 @@ private:
   QString FBalloonText;
   TBalloonIcon FBalloonIcon = TBalloonIcon::None;
   bool FStartingOrClosing = true;
-  bool FTabsRebuilding = false;
   bool FDestroying = false;
-  bool FItemShown = false; // the item view holds an item of the feed
-  bool FRefreshing = false;
-  bool FRefreshAgain = false; // asked for while a refresh was under way
+  bool FRendering = false; // the tab strip follows the reader, not the other way
   TFeedWatch *FFeedWatch = nullptr;
   TNotifications *FWatchNotifications = nullptr;
   bool FWatchOn = true;
-  int FNewMatches = 0;
-  QSet<QString> FMarkedFeeds; // addresses with matches the user has not looked at
-  QString FAlertedFeed;       // the address and first item of the last alert
-  QString FAlertedLink;
-  int FOpeningCategory = 0; // the category a change of tab opens on
+  // What the menus were last drawn from: they are rebuilt only when it changes.
+  QStringList FMenuSites, FMenuCategories;
 };

@@ -110,14 +110,6 @@ void TForm1::N16Click() {
   TShell::openUrl(ProgramPageAddress());
 }
 
-void TForm1::TrayIcon1Click() {
-  TrayIcon1Activated(QSystemTrayIcon::Trigger);
-}
-
-void TForm1::TrayIcon1DblClick() {
-  TrayIcon1Activated(QSystemTrayIcon::DoubleClick);
-}
-
 void TForm1::TrayIcon1Activated(QSystemTrayIcon::ActivationReason reason) {
   if (FDestroying)
     return;
@@ -136,27 +128,6 @@ void TForm1::TrayIcon1Activated(QSystemTrayIcon::ActivationReason reason) {
 
 void TForm1::KivPopupMenu1Popup() {
   syncShowHideCaption();
-  syncTrayMenu();
-}
-
-// The tray's "Сайт" and "Категория" are copies of the tab strip and of the
-// main menu's "Категория", rebuilt on every change of either: some tray hosts
-// show the menu without announcing that it opens.
-void TForm1::syncTrayMenu() {
-  ClearMenuLater(N6);
-  const TKivTabsList &tabs = KivTabSet1->TabsList();
-  for (int i = 0; i < tabs.count(); ++i)
-    bindSiteItem(AddTickableItem(N6, tabs.strings(i), i, i == KivTabSet1->TabIndex()), i);
-  N6Action->setEnabled(!N6->isEmpty());
-
-  ClearMenuLater(N5);
-  const QList<QAction *> categories = N3->actions();
-  for (int k = 0; k < categories.size(); ++k) {
-    const QAction *category = categories.at(k);
-    bindCategoryItem(
-        AddTickableItem(N5, category->text(), category->data().toInt(), category->isChecked()), k);
-  }
-  N5Action->setEnabled(!N5->isEmpty());
 }
 
 void TForm1::changeEvent(QEvent *event) {

@@ -3,7 +3,6 @@
 // at the first show, written once a move or resize has ended and on close.
 #include "app/Unit1.h"
 #include "app/WindowPlacement.h"
-#include "app/WriteLoop.h"
 #include "components/KivGroupBox.h"
 #include "components/KivTabSet.h"
 #include "persist/KivTextResIni.h"
@@ -67,20 +66,18 @@ void TForm1::FormShow() {
       [this] {
         if (FDestroying || FStartingOrClosing)
           return;
-        const int shown = KivTabSet1->TabIndex();
-        const int t = StrToIntSafe(lti->text());
-        if (t > 0 && t < KivTabSet1->TabsList().count())
-          KivTabSet1->setTabIndex(t);
+        TimerHideBallonTimer();
+        FReader->start(StrToIntSafe(lti->text()));
+        if (FDestroying)
+          return;
+        const int tab = FReader->view().tab;
+        lti->setText(QString::number(tab));
         // The settings window starts on the site the user last read.
-        if (FFormSetting && FFormSetting->sites().count() > KivTabSet1->TabIndex())
-          FFormSetting->selectSite(KivTabSet1->TabIndex());
-        // A tab chosen before this show was never loaded; one just restored was.
-        if (KivTabSet1->TabIndex() == shown)
-          KivTabSet1Changed(shown);
+        if (FFormSetting && FFormSetting->sites().count() > tab)
+          FFormSetting->selectSite(tab);
       },
       Qt::QueuedConnection);
   syncZentaraTimer();
-  TWriteLoop::StartIfAsked(this);
 }
 
 // An empty stored value never overwrites a control.
@@ -93,8 +90,7 @@ void TForm1::KivTextResIni1AfterExecute() {
   if (KivTextResIni1->ActionText != TActionText::atRead)
     return;
   ChBFiltered->setText(u"Фильтр"_s);
-  ChBFiltered->setEnabled(!EditFilter->text().isEmpty());
-  FilterText = EditFilter->text();
+  FReader->restoreFilter(EditFilter->text(), ChBFiltered->isChecked());
   const QString shown = lzenv->text().trimmed();
   EGBScrollBoxAdvertising->setVisible(shown.compare(u"true", Qt::CaseInsensitive) == 0 ||
                                       StrToIntSafe(shown) != 0);

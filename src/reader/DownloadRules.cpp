@@ -1,4 +1,4 @@
-#include "app/DownloadRules.h"
+#include "reader/DownloadRules.h"
 
 #include "feeds/ServerCharset.h"
 #include "platform/SaveFile.h"
