@@ -116,6 +116,7 @@ public:
 
   // --- Downloads ---
   enum class TFetched { Usable, Offline, Failed };
+  Q_ENUM(TFetched)
   TFetched fetch(const QString &url, const QString &fileName, bool report,
                  TDownloadPurpose purpose);
 
