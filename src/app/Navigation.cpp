@@ -20,6 +20,7 @@ void TForm1::bindNavigation() {
   connect(Button3, &QPushButton::clicked, FReader, &TReader::archiveButton);
   connect(CBFastTransition, &QComboBox::activated, FReader, &TReader::jumpTo);
   CBFastTransition->view()->window()->installEventFilter(this);
+  connect(ChBFiltered, &QCheckBox::toggled, FReader, &TReader::setFilterTicked);
   connect(ChBFiltered, &QCheckBox::clicked, this, &TForm1::ChBFilteredClick);
   ChBFiltered->installEventFilter(this);
   connect(EditFilter, &QLineEdit::textChanged, FReader, &TReader::setFilterText);
@@ -52,7 +53,7 @@ void TForm1::setFilterHint() {
 
 void TForm1::ChBFilteredClick() {
   setFilterHint();
-  FReader->filterTicked(ChBFiltered->isChecked());
+  FReader->filterClicked();
   Timer2Timer(true);
 }
 

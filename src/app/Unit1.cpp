@@ -422,6 +422,7 @@ void TForm1::FormCreate() {
   itemTitleFont.setPointSize(scaledPointSize(ScrollBox2->font(), 1.2));
   ItemView->FViRSSTitle->setFont(itemTitleFont);
   ItemView->setContentsMargins(6, 2, 6, 2); // the scroll box's padding
+  ItemView->setDescription(QString()); // no design-time text on screen
   ScrollBox2->setWidget(ItemView);
 
   KivTextResIni1->setFileName(TDataFolder::file(QStringLiteral("vx.ini")));

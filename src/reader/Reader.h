@@ -98,8 +98,9 @@ public:
   // A key released with no modifier: true when the typing pause is to start
   // (again), false when it is to stop.
   bool filterKeyUp();
+  void setFilterTicked(bool ticked) { FFilterTicked = ticked; }
   // The tick box clicked: the filter applies at once.
-  void filterTicked(bool ticked);
+  void filterClicked();
   // A tick of the typing pause: false while keys keep coming.
   bool filterPauseOver();
   // The pause is over (or the box was clicked): the category is read again.

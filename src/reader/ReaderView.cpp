@@ -206,8 +206,7 @@ bool TReader::filterKeyUp() {
   return restart;
 }
 
-void TReader::filterTicked(bool ticked) {
-  FFilterTicked = ticked;
+void TReader::filterClicked() {
   FFilterKeyPending = false;
   FFilterChanged = true;
 }

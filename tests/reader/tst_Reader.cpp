@@ -204,7 +204,8 @@ class TestReader : public QObject {
       r.setFilterText(w.isEmpty() ? QString() : rest);
       FLog << (r.filterKeyUp() ? u"pause starts"_s : u"pause stops"_s);
     } else if (op == u"tick") { // the box clicked, as the window hands it on
-      r.filterTicked(w.value(0) == u"on");
+      r.setFilterTicked(w.value(0) == u"on");
+      r.filterClicked();
       if (r.filterPauseOver())
         r.applyFilter(true);
     } else if (op == u"pause") { // a tick of the typing pause

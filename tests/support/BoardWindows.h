@@ -2,8 +2,8 @@
 
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
-#include "feeds/RSSViewItem.h"
-#include "feeds/URLLbl.h"
+#include "app/RSSViewItem.h"
+#include "components/URLLbl.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
