@@ -11,16 +11,20 @@
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -130,19 +134,25 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  settings.ChBBallonsOff->setChecked(true);
-  settings.ChBSoundsUse->setChecked(true);
-  form.XMLDocument1.setFileName(path);
+  Control<QCheckBox>(&settings, "ChBBallonsOff")->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
+  TConnectivity::setProbe([] { return true; });
+  form.N9Click();
   QElapsedTimer first;
   first.start();
-  form.ShowFeedItem(0);
-  std::printf("ShowFeedItem, first read of the file        %7.2f ms\n", first.nsecsElapsed() / 1e6);
+  Control<TKivTabSet>(&form, "KivTabSet1")->setTabIndex(1);
+  std::printf("first show of the board: download, header, item %7.2f ms\n",
+              first.nsecsElapsed() / 1e6);
+  // A step through the jump list, as the user takes it: the item read from
+  // the file and drawn.
+  auto *jumpList = Control<QComboBox>(&form, "CBFastTransition");
+  const auto jumpTo = [jumpList](int position) { Q_EMIT jumpList->activated(position); };
 
   const int steps = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;
   qint64 rssAfterWarmUp = 0;
   int step = 0;
   const std::vector<double> times = TimeRuns(steps, [&] {
-    form.ShowFeedItem(step % 1000);
+    jumpTo(step % 1000);
     if (++step == 500)
       rssAfterWarmUp = residentKiB();
   });
@@ -152,13 +162,11 @@ int main(int argc, char **argv) {
               static_cast<long long>(rssAfterWarmUp), steps, static_cast<long long>(residentKiB()));
   // A refresh as the timer runs it, the stored copy removed each time so that
   // the feed is downloaded again.
-  TConnectivity::setProbe([] { return true; });
-  form.N9Click();
-  form.KivTabSet1->setTabIndex(1);
+  auto *updateTimer = Control<QTimer>(&form, "Timer1");
   const auto refresh = [&](const char *what) {
     const std::vector<double> refreshes = TimeRuns(30, [&] {
       QFile::remove(path);
-      form.Timer1Timer();
+      Q_EMIT updateTimer->timeout({});
     });
     std::printf("refresh: download, header, item%s median %7.2f ms, p95 %.2f ms\n", what,
                 Percentile(refreshes, 50) / 1e3, Percentile(refreshes, 95) / 1e3);
@@ -169,14 +177,14 @@ int main(int argc, char **argv) {
   server.route("/rss.xml", TTestResponse::ok(feed, "application/rss+xml"));
 
   // With the filter on, the refresh's own walk tests every item.
-  form.EditFilter->setText(QStringLiteral("проект 7"));
-  form.ChBFiltered->setEnabled(true);
-  form.ChBFiltered->setChecked(true);
+  Control<QLineEdit>(&form, "EditFilter")->setText(QStringLiteral("проект 7"));
+  QTest::keyClick(Control<QLineEdit>(&form, "EditFilter"), Qt::Key_End);
+  Control<QCheckBox>(&form, "ChBFiltered")->setChecked(true);
   refresh(", filtered");
-  form.ShowFeedItem(0);
-  const int visible = std::max(form.ItemCount, 1);
+  jumpTo(0);
+  const int visible = std::max(form.view().jumpCount, 1);
   int next = 0;
-  const std::vector<double> filtered = TimeRuns(2000, [&] { form.ShowFeedItem(next++ % visible); });
+  const std::vector<double> filtered = TimeRuns(2000, [&] { jumpTo(next++ % visible); });
   std::printf("filtered step (%d of 1000 visible)     median %7.2f ms, p95 %.2f ms\n", visible,
               Percentile(filtered, 50) / 1e3, Percentile(filtered, 95) / 1e3);
   return 0;

@@ -8,6 +8,7 @@
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
@@ -70,8 +71,8 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  settings.ChBBallonsOff->setChecked(true);
-  settings.ChBSoundsUse->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBBallonsOff")->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
   form.N9Click();
   if (!QTest::qWaitForWindowExposed(&form))
     return 1;
@@ -88,7 +89,7 @@ int main(int argc, char **argv) {
       std::this_thread::sleep_for(5ms);
     }
   });
-  form.KivTabSet1->setTabIndex(1); // returns once the refresh is over
+  Control<TKivTabSet>(&form, "KivTabSet1")->setTabIndex(1); // returns once the refresh is over
   const double transfer = clock.nsecsElapsed() / 1e6;
   waiting = false;
   asker.join();

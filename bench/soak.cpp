@@ -14,11 +14,10 @@
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
 #include "feeds/FeedWalk.h"
-#include "feeds/RSSViewItem.h"
-#include "feeds/URLLbl.h"
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
@@ -103,10 +102,10 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  settings.ChBBallonsOff->setChecked(true);
-  settings.ChBSoundsUse->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBBallonsOff")->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
   form.N9Click();
-  form.KivTabSet1->setTabIndex(1); // the first refresh, made by the tab change itself
+  Control<TKivTabSet>(&form, "KivTabSet1")->setTabIndex(1); // the first refresh, made by the tab change itself
   QCoreApplication::processEvents();
   const QString copy = FeedFileName(1, server.url("/rss.xml"));
   if (!QFile::exists(copy)) {
@@ -122,7 +121,7 @@ int main(int argc, char **argv) {
   int refresh = 0, missed = 0;
   qint64 baseline = 0, last = 0;
   QString shown;
-  QObject::connect(form.Timer1, &QTimer::timeout, &app, [&] {
+  QObject::connect(Control<QTimer>(&form, "Timer1"), &QTimer::timeout, &app, [&] {
     missed += server.requests().size() == 1 ? 0 : 1;
     serve(++refresh + 1);
     backdate(copy);
@@ -136,7 +135,7 @@ int main(int argc, char **argv) {
     if (refresh == refreshes) {
       // The first item of the last feed on screen: every refresh went the
       // whole way. Read now: quitting closes the window.
-      shown = form.ItemView->FViRSSTitle->text();
+      shown = form.view().item.title;
       last = residentKiB();
       app.quit();
     }

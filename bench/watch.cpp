@@ -16,10 +16,12 @@
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QTest>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -103,11 +105,11 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  settings.ChBSoundsUse->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
   form.N9Click();
-  form.EditFilter->setText(QStringLiteral("проект"));
-  form.EditFilterKeyUp({});
-  form.ChBFiltered->setChecked(true);
+  Control<QLineEdit>(&form, "EditFilter")->setText(QStringLiteral("проект"));
+  QTest::keyClick(Control<QLineEdit>(&form, "EditFilter"), Qt::Key_End); // as typing it ends
+  Control<QCheckBox>(&form, "ChBFiltered")->setChecked(true);
   TFeedWatch &watch = *form.feedWatch();
   if (watch.feeds().size() != kSites * kCategories)
     return 1;

@@ -37,6 +37,13 @@ class TestFullDisk : public QObject, TBoardWindows {
     return {};
   }
 
+  // As the end of a drag: the window system moves the window, and the place
+  // is saved once the moves have stopped.
+  void savePlace() {
+    FForm->windowHandle()->setGeometry(FForm->geometry().adjusted(0, 0, 40, 20));
+    QTest::qWait(400);
+  }
+
   void write(TWrite what) {
     switch (what) {
     case TWrite::Catalogue:
@@ -46,23 +53,23 @@ class TestFullDisk : public QObject, TBoardWindows {
     case TWrite::Settings:
       return FSettings->CBAlphaBlend->setCurrentIndex(FSettings->CBAlphaBlend->currentIndex() + 1);
     case TWrite::Place:
-      FForm->resize(FForm->width() + 40, FForm->height() + 20);
-      return FForm->SavePosition();
+      return savePlace();
     case TWrite::SideFile: // long enough to stay in a side file
-      FForm->EditFilter->setText(u"новый "_s.repeated(300));
-      return FForm->SavePosition();
+      Control<QLineEdit>(FForm.get(), "EditFilter")->setText(u"новый "_s.repeated(300));
+      return savePlace();
     case TWrite::ArchiveAdd:
-      FForm->ShowFeedItem(1);
-      return FForm->Button3Click();
+      Control<QPushButton>(FForm.get(), "Button1")->click();
+      return Control<QPushButton>(FForm.get(), "Button3")->click();
     case TWrite::ArchiveRemove:
-      FForm->KivTabSet1->setTabIndex(0);
-      return FForm->Button3Click();
+      Control<TKivTabSet>(FForm.get(), "KivTabSet1")->setTabIndex(0);
+      return Control<QPushButton>(FForm.get(), "Button3")->click();
     case TWrite::Download:
       QFile feed(FData->file(u"xml/1b"_s));
       QVERIFY(feed.open(QIODevice::ReadOnly) &&
               feed.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0)),
                                QFileDevice::FileModificationTime));
-      return FForm->UpdateSite(nullptr);
+      Control<QMenu>(FForm.get(), "N3")->actions().value(0)->trigger();
+      return QCoreApplication::processEvents();
     }
   }
 
@@ -77,11 +84,11 @@ private Q_SLOTS:
     writeCatalogue(u"[item_1]\r\ntitle=B\r\n10_name=W\r\n10_url=%1\r\n"_s.arg(feedUrl()));
     createWindows();
     FForm->N9Click();
-    FForm->KivTabSet1->setTabIndex(1);
-    FForm->Button3Click();
+    Control<TKivTabSet>(FForm.get(), "KivTabSet1")->setTabIndex(1);
+    Control<QPushButton>(FForm.get(), "Button3")->click();
     FSettings->CBAlphaBlend->setCurrentIndex(1);
-    FForm->EditFilter->setText(u"старый "_s.repeated(300));
-    FForm->SavePosition();
+    Control<QLineEdit>(FForm.get(), "EditFilter")->setText(u"старый "_s.repeated(300));
+    savePlace();
     QVERIFY(QFile::exists(FData->file(u"vxss.ini"_s)));
     QVERIFY(contentOf(FData->file(u"vx.ini"_s)).contains("file::"));
     QCOMPARE(contentOf(FData->file(u"xml/1b.src"_s)), feedUrl().toUtf8());

@@ -38,7 +38,7 @@ private Q_SLOTS:
     FForm->StartHidden(600ms);
     // The saved tab is chosen and refreshed, window or not.
     QTRY_COMPARE(requestsFor("/jobs"), 1);
-    QCOMPARE(FForm->KivTabSet1->TabIndex(), 1);
+    QCOMPARE(FForm->view().tab, 1);
     if (shown) {
       QTRY_VERIFY_WITH_TIMEOUT(FForm->isVisible(), 3000);
     } else {

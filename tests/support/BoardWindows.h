@@ -2,11 +2,10 @@
 
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
-#include "app/RSSViewItem.h"
-#include "components/URLLbl.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/FeedBuilder.h"
 #include "support/FileBytes.h"
 #include "support/QuietWindows.h"
@@ -57,14 +56,16 @@ protected:
   void createWindows() {
     CreateQuietWindows(FSettings, FForm);
     QObject::connect(FForm.get(), &TForm1::statusReported, FForm.get(),
-                     [this](int, const QString &, const QString &text) { FReports.append(text); });
+                     [this](TStatusKind, const QString &, const QString &text) {
+                       FReports.append(text);
+                     });
     FEvents.clear();
     QObject::connect(FForm.get(), &TForm1::statusReported, FForm.get(),
-                     [this](int kind, const QString &, const QString &text) {
-                       FEvents.append(QString::number(kind) + u' ' + text);
+                     [this](TStatusKind kind, const QString &, const QString &text) {
+                       FEvents.append(QString::number(int(kind)) + u' ' + text);
                      });
     QObject::connect(FForm.get(), &TForm1::eventSoundRequested, FForm.get(),
-                     [this](int index) { FEvents.append(u"sound " + QString::number(index)); });
+                     [this](TEventSoundId id) { FEvents.append(u"sound " + QString::number(int(id))); });
   }
   int requestsFor(const QByteArray &path) const {
     int count = 0;
@@ -72,5 +73,5 @@ protected:
       count += request.path == path ? 1 : 0;
     return count;
   }
-  QString shownTitle() const { return FForm->ItemView->FViRSSTitle->text(); }
+  QString shownTitle() const { return FForm->view().item.title; }
 };
