@@ -11,6 +11,7 @@
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
@@ -130,8 +131,8 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  settings.ChBBallonsOff->setChecked(true);
-  settings.ChBSoundsUse->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBBallonsOff")->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
   form.XMLDocument1.setFileName(path);
   QElapsedTimer first;
   first.start();

@@ -19,6 +19,7 @@
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
@@ -103,8 +104,8 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  settings.ChBBallonsOff->setChecked(true);
-  settings.ChBSoundsUse->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBBallonsOff")->setChecked(true);
+  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
   form.N9Click();
   form.KivTabSet1->setTabIndex(1); // the first refresh, made by the tab change itself
   QCoreApplication::processEvents();

@@ -39,12 +39,12 @@ class TestFullDisk : public QObject, TBoardWindows {
 
   void write(TWrite what) {
     switch (what) {
-    case TWrite::Catalogue:
+    case TWrite::Catalogue: // typed, as setText would leave "Сохранить" off
       FSettings->selectSite(1);
-      FSettings->LESiteName->setText(u"Переименован"_s);
-      return FSettings->Button2Click();
-    case TWrite::Settings:
-      return FSettings->CBAlphaBlend->setCurrentIndex(FSettings->CBAlphaBlend->currentIndex() + 1);
+      Control<QLineEdit>(FSettings.get(), "LESiteName")->insert(u" переименован"_s);
+      return Control<QPushButton>(FSettings.get(), "Button2")->click();
+    case TWrite::Settings: // from the 1 of init()
+      return Control<QComboBox>(FSettings.get(), "CBAlphaBlend")->setCurrentIndex(2);
     case TWrite::Place:
       FForm->resize(FForm->width() + 40, FForm->height() + 20);
       return FForm->SavePosition();
@@ -79,7 +79,7 @@ private Q_SLOTS:
     FForm->N9Click();
     FForm->KivTabSet1->setTabIndex(1);
     FForm->Button3Click();
-    FSettings->CBAlphaBlend->setCurrentIndex(1);
+    Control<QComboBox>(FSettings.get(), "CBAlphaBlend")->setCurrentIndex(1);
     FForm->EditFilter->setText(u"старый "_s.repeated(300));
     FForm->SavePosition();
     QVERIFY(QFile::exists(FData->file(u"vxss.ini"_s)));

@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 
 #include <QCheckBox>
 
@@ -15,6 +16,6 @@ inline void CreateQuietWindows(std::unique_ptr<TFormSetting> &settings,
                                std::unique_ptr<TForm1> &form) {
   form = std::make_unique<TForm1>();
   settings = std::make_unique<TFormSetting>(form.get());
-  settings->ChBBallonsOff->setChecked(true);
-  settings->ChBSoundsUse->setChecked(true);
+  Control<QCheckBox>(settings.get(), "ChBBallonsOff")->setChecked(true);
+  Control<QCheckBox>(settings.get(), "ChBSoundsUse")->setChecked(true);
 }
