@@ -46,7 +46,15 @@ public:
   // Selects a site in the list and shows it in the editor.
   void selectSite(int index);
 
+protected:
+  void showEvent(QShowEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+
+private:
   // --- Controls (objectName = the field's name) ---
+  // Kept private: anything outside the window reaches a control the way a
+  // user or a screen reader does, by that name, so the layout can change
+  // behind the accessors above.
   TKivTabControl *KivTabControl1;
   QComboBox *CBSites; // the catalogue's sites; data: each site's record
   TKivGroupBox *KivGroupBox1;
@@ -80,14 +88,6 @@ public:
   void ChBAutostartClick(bool on);
   void KivTextResIni1AfterExecute();
 
-  // The feed rows in the editor, top to bottom.
-  QList<TRSSItem *> feedRows() const;
-
-protected:
-  void showEvent(QShowEvent *event) override;
-  void keyPressEvent(QKeyEvent *event) override;
-
-private:
   void buildLayout();
   void buildSitesPage();
   void buildSettingsPage();
@@ -113,6 +113,8 @@ private:
   TRSSItem *addFeedRow(const QString &name, const QString &address);
   void removeFeedRow(TRSSItem *row);
   void orderFocusChain();
+  // The feed rows in the editor, top to bottom.
+  QList<TRSSItem *> feedRows() const;
 
   TSettingsHost *FHost = nullptr;
   TSiteCatalogue Sites;

@@ -46,12 +46,12 @@ class TestFullDisk : public QObject, TBoardWindows {
 
   void write(TWrite what) {
     switch (what) {
-    case TWrite::Catalogue:
+    case TWrite::Catalogue: // typed, as setText would leave "Сохранить" off
       FSettings->selectSite(1);
-      FSettings->LESiteName->setText(u"Переименован"_s);
-      return FSettings->Button2Click();
-    case TWrite::Settings:
-      return FSettings->CBAlphaBlend->setCurrentIndex(FSettings->CBAlphaBlend->currentIndex() + 1);
+      Control<QLineEdit>(FSettings.get(), "LESiteName")->insert(u" переименован"_s);
+      return Control<QPushButton>(FSettings.get(), "Button2")->click();
+    case TWrite::Settings: // from the 1 of init()
+      return Control<QComboBox>(FSettings.get(), "CBAlphaBlend")->setCurrentIndex(2);
     case TWrite::Place:
       return savePlace();
     case TWrite::SideFile: // long enough to stay in a side file
@@ -86,7 +86,7 @@ private Q_SLOTS:
     FForm->N9Click();
     Control<TKivTabSet>(FForm.get(), "KivTabSet1")->setTabIndex(1);
     Control<QPushButton>(FForm.get(), "Button3")->click();
-    FSettings->CBAlphaBlend->setCurrentIndex(1);
+    Control<QComboBox>(FSettings.get(), "CBAlphaBlend")->setCurrentIndex(1);
     Control<QLineEdit>(FForm.get(), "EditFilter")->setText(u"старый "_s.repeated(300));
     savePlace();
     QVERIFY(QFile::exists(FData->file(u"vxss.ini"_s)));

@@ -1,5 +1,6 @@
 #include "platform/Autostart.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/FileBytes.h"
 #include "support/TempDataFolder.h"
 
@@ -40,18 +41,18 @@ private Q_SLOTS:
   void theBoxWritesAndRemovesTheEntry() {
     TTempDataFolder data;
     auto settings = std::make_unique<TFormSetting>();
-    QVERIFY(!settings->ChBAutostart->isChecked());
-    settings->ChBAutostart->click();
+    QVERIFY(!Control<QCheckBox>(settings.get(), "ChBAutostart")->isChecked());
+    Control<QCheckBox>(settings.get(), "ChBAutostart")->click();
     QVERIFY(TAutostart::enabled());
     QVERIFY(contentOf(TAutostart::entryFile()).contains(" --hidden\n"));
-    settings->ChBAutostart->click();
+    Control<QCheckBox>(settings.get(), "ChBAutostart")->click();
     QVERIFY(!QFileInfo::exists(TAutostart::entryFile()));
     // Made elsewhere (a session's own settings): the box says so when shown.
     put(TAutostart::entryFile(), TAutostart::entryText(u"/usr/bin/vx"_s).toUtf8());
     settings->show();
-    QVERIFY(settings->ChBAutostart->isChecked());
+    QVERIFY(Control<QCheckBox>(settings.get(), "ChBAutostart")->isChecked());
     // Nothing of it goes to the settings file, which the Windows program reads too.
-    settings->CBTimeOut->setCurrentIndex(0);
+    Control<QComboBox>(settings.get(), "CBTimeOut")->setCurrentIndex(0);
     QVERIFY(!contentOf(data.file(u"vxss.ini"_s)).contains("Autostart"));
   }
 };

@@ -2,16 +2,15 @@
 #include "settings/RSSItem.h"
 #include "settings/SettingsHost.h"
 #include "settings/Unit2.h"
+#include "support/Controls.h"
 #include "support/GoldenFile.h"
 #include "support/TempDataFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -59,7 +58,8 @@ class TestFormSetting : public QObject {
     f.write(TCodepage::toCp1251(QString(text).replace(u"\n"_s, u"\r\n"_s)));
   }
   QMessageBox *messageBox() const { return FForm->findChild<QMessageBox *>(); }
-  TRSSItem *row(const QString &index) const { return FForm->feedRows().value(index.toInt()); }
+  QList<TRSSItem *> rows() const { return FForm->findChildren<TRSSItem *>(); } // top to bottom
+  QWidget *row(const QString &index) const { return rows().value(index.toInt()); }
 
   void step(const QString &line) {
     QStringList w = line.split(u' ');
@@ -79,19 +79,19 @@ class TestFormSetting : public QObject {
     } else if (op == u"select") { // as the main window does
       FForm->selectSite(rest.toInt());
     } else if (op == u"choose") { // in the site list
-      FForm->CBSites->setCurrentIndex(rest.toInt());
+      Control<QComboBox>(FForm.get(), "CBSites")->setCurrentIndex(rest.toInt());
     } else if (op == u"click") { // a button by its caption, or "row <n>" for a row's delete
-      QWidget *target = rest.startsWith(u"row ") ? row(w.value(1))->FRSSDel : nullptr;
+      QWidget *target = rest.startsWith(u"row ") ? Control<QWidget>(row(w[1]), "FRSSDel") : nullptr;
       for (QPushButton *b : FForm->findChildren<QPushButton *>())
         target = b->text() == rest ? b : target;
       QVERIFY2(target, qPrintable(line));
       QTest::mouseClick(target, Qt::LeftButton);
     } else if (op == u"type") { // "title <text>", "name <row> <text>", "url <row> <text>"
-      QLineEdit *edit = w.value(0) == u"title"  ? FForm->LESiteName
-                        : w.value(0) == u"name" ? row(w.value(1))->FRSSName
-                                                : row(w.value(1))->FRSSURL;
+      const bool title = w.value(0) == u"title";
+      const char *part = title ? "LESiteName" : w.value(0) == u"name" ? "FRSSName" : "FRSSURL";
+      auto *edit = Control<QLineEdit>(title ? FForm.get() : row(w.value(1)), part);
       edit->clear(); // then key by key: QTest::keyClicks knows only Latin-1
-      for (const QChar c : line.section(u' ', edit == FForm->LESiteName ? 2 : 3))
+      for (const QChar c : line.section(u' ', title ? 2 : 3))
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     } else if (op == u"answer") {
       const int button =
@@ -100,31 +100,30 @@ class TestFormSetting : public QObject {
       messageBox()->button(QMessageBox::StandardButton(button))->click();
       QTRY_VERIFY(!messageBox());
     } else if (op == u"set") { // a list's index, or a box ticked (1) or not (0)
-      QObject *control = FForm->findChild<QObject *>(w.value(0));
-      if (auto *list = qobject_cast<QComboBox *>(control))
-        list->setCurrentIndex(w.value(1).toInt());
-      else
-        qobject_cast<QCheckBox *>(control)->setChecked(w.value(1) == u"1");
-    } else if (op == u"CBTimeOutChange") {
-      FForm->CBTimeOutChange();
+      QObject *control = Control<QObject>(FForm.get(), qPrintable(w.value(0)));
+      control->setProperty(control->inherits("QComboBox") ? "currentIndex" : "checked",
+                           w.value(1).toInt());
+    } else if (op == u"CBTimeOutChange") { // the list's own signal, its choice unchanged
+      auto *list = Control<QComboBox>(FForm.get(), "CBTimeOut");
+      Q_EMIT list->currentIndexChanged(list->currentIndex());
     } else {
       QFAIL(qPrintable(u"unknown step: "_s + line));
     }
   }
 
-  // How a control shows that it cannot be used.
-  static QString look(const QWidget *w) {
+  // A control's text (%1) and how it shows that it cannot be used (%2).
+  static QString shown(const QObject *root, const char *name, const QString &form = u"%1%2"_s) {
+    const auto *w = Control<QWidget>(root, name);
     const bool grey = w->palette().color(QPalette::Base) == QColor(0xE7, 0xE7, 0xE7);
-    return w->isEnabled() ? (grey ? u" (grey)"_s : QString())
-           : grey         ? u" (off, grey)"_s
-                          : u" (off)"_s;
+    const QStringList looks{QString(), u" (grey)"_s, u" (off)"_s, u" (off, grey)"_s};
+    return form.arg(w->property("text").toString(), looks.at(!w->isEnabled() * 2 + grey));
   }
   QString sites() {
     QStringList lines;
     const TSiteCatalogue &s = FForm->sites();
-    for (int i = 0; i < std::max(s.count(), FForm->CBSites->count()); ++i) {
-      QString line = (i == FForm->selectedSite() ? u"> "_s : QString()) +
-                     FForm->CBSites->itemText(i) + u" = "_s;
+    const auto *list = Control<QComboBox>(FForm.get(), "CBSites");
+    for (int i = 0; i < std::max(s.count(), list->count()); ++i) {
+      QString line = (i == FForm->selectedSite() ? u"> "_s : u""_s) + list->itemText(i) + u" = "_s;
       if (i < s.count()) {
         const TRSSItemData *r = s.record(i);
         const int id = FIds.value(r, int(FIds.size()) + 1);
@@ -137,32 +136,32 @@ class TestFormSetting : public QObject {
     return lines.join(u'\n');
   }
   QString editor() const {
-    QStringList lines{u"title «"_s + FForm->LESiteName->text() + u'»' + look(FForm->LESiteName),
-                      u"headings "_s + FForm->Label2->text() + look(FForm->Label2) + u", "_s +
-                          FForm->Label3->text() + look(FForm->Label3)};
-    for (const TRSSItem *r : FForm->feedRows())
-      lines << u"row «%1»%2 «%3»%4 delete%5"_s.arg(r->name(), look(r->FRSSName), r->address(),
-                                                   look(r->FRSSURL), look(r->FRSSDel));
-    QStringList buttons;
-    for (const QPushButton *b : {FForm->Button3, FForm->Button4, FForm->Button2, FForm->Button6})
-      buttons << b->text() + look(b);
-    return (lines << buttons.join(u", ")).join(u'\n');
+    const QObject *f = FForm.get();
+    QStringList lines{shown(f, "LESiteName", u"title «%1»%2"_s),
+                      u"headings "_s + shown(f, "Label2") + u", "_s + shown(f, "Label3")};
+    for (const TRSSItem *r : rows())
+      lines << shown(r, "FRSSName", u"row «%1»%2"_s) + shown(r, "FRSSURL", u" «%1»%2"_s) +
+                   shown(r, "FRSSDel", u" delete%1%2"_s);
+    lines << shown(f, "Button3") + u", "_s + shown(f, "Button4") + u", "_s + shown(f, "Button2") +
+                 u", "_s + shown(f, "Button6");
+    return lines.join(u'\n');
   }
   // Only where the window itself puts the focus: the title or a row.
   QString focus() const {
     const QWidget *w = QApplication::focusWidget();
     if (const auto *r = qobject_cast<const TRSSItem *>(w ? w->parentWidget() : nullptr))
-      return u"row %1 %2"_s.arg(FForm->feedRows().indexOf(r)).arg(w->objectName());
-    return w == FForm->LESiteName ? u"title"_s : u"elsewhere"_s;
+      return u"row %1 %2"_s.arg(rows().indexOf(r)).arg(w->objectName());
+    return w && w->objectName() == u"LESiteName" ? u"title"_s : u"elsewhere"_s;
   }
   QString settings() const {
     const TFormSetting &f = *FForm;
+    const auto text = [&f](const char *n) { return Control<QComboBox>(&f, n)->currentText(); };
     return QString::asprintf("%d min, on top %d, keep position %d, filter %s (OR %d), "
                              "transparency %s, balloons off %d, sounds off %d, watch %d",
-                             f.updateMinutes(), f.ChBStayOnTop->isChecked(), f.keepItemPosition(),
-                             qUtf8Printable(f.CBFilterAssociation->currentText()), f.filterUsesOr(),
-                             qUtf8Printable(f.CBAlphaBlend->currentText()), f.balloonsOff(),
-                             f.soundsOff(), f.watchAll());
+                             f.updateMinutes(), Control<QCheckBox>(&f, "ChBStayOnTop")->isChecked(),
+                             f.keepItemPosition(), qUtf8Printable(text("CBFilterAssociation")),
+                             f.filterUsesOr(), qUtf8Printable(text("CBAlphaBlend")),
+                             f.balloonsOff(), f.soundsOff(), f.watchAll());
   }
   // The host's calls, then each part that changed since it was last shown.
   QString changes() {
@@ -192,7 +191,6 @@ private Q_SLOTS:
   void init() {
     FData = std::make_unique<TTempDataFolder>();
     FHost = std::make_unique<TRecordingHost>();
-    FIds.clear();
     FShown = {{u"message"_s, u"none"_s}};
   }
   void cleanup() {
