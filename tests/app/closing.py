@@ -5,57 +5,40 @@ bus, and must end at once with status 0 and no sanitizer report, the previous co
 kept. Usage: closing.py path/to/vx"""
 
 import os
-import signal
-import subprocess
 import sys
 import wave
 
-from endtoend import Failure, main_window_id, run, wait_until
+from vxrun import Server, Window, check, close, folder, main, out, run, start, wait_until
 
 OLD_COPY = b"<rss><channel><title>previous good copy</title></channel></rss>"
 FEED = os.path.join("xml", "1rss.xml")
 
 
-def prepare(folder):
-    os.makedirs(os.path.join(folder, "xml"))
-    with open(os.path.join(folder, FEED), "wb") as f:
+def closing(vx, moment, by_signal):
+    server = Server(stalled={"/a/rss.xml"} if moment == "transfer" else ())
+    path = folder(vx, server.boards("/a/rss.xml"))
+    os.makedirs(os.path.join(path, "xml"))
+    with open(os.path.join(path, FEED), "wb") as f:
         f.write(OLD_COPY)
-    os.utime(os.path.join(folder, FEED), (0, 0))  # long stale: it is downloaded again
-    with wave.open(os.path.join(folder, "sounds", "update.wav"), "wb") as w:
+    os.utime(os.path.join(path, FEED), (0, 0))  # long stale: it is downloaded again
+    with wave.open(os.path.join(path, "sounds", "update.wav"), "wb") as w:
         w.setparams((1, 2, 44100, 0, "NONE", None))
         w.writeframes(b"\0\0" * 44100 * 30)  # played once the download is done
-
-
-def closing(moment, how):
-    def play(window, folder, requests):
-        window.choose_tab("Site A")
-        status = "Обновление данных с сервера" if moment == "transfer" else "Обновление выполнено"
-        wait_until(f"the window to say {status!r}", lambda: status in window.status())
-        if moment == "sound":
-            wait_until("the sound to play", lambda: subprocess.run(
-                ["pactl", "list", "short", "sink-inputs"], capture_output=True,
-                text=True).stdout.strip())
-        if how == "SIGTERM":
-            window.process.send_signal(signal.SIGTERM)
-        else:
-            subprocess.run(["wmctrl", "-i", "-c", main_window_id(window.process.pid)], check=True)
-        # A sanitizer report ends vx with a status of its own.
-        if window.process.wait(timeout=10) != 0:
-            raise Failure(f"vx ended with status {window.process.returncode}")
-        with open(os.path.join(folder, FEED), "rb") as f:
-            if moment == "transfer" and f.read() != OLD_COPY:
-                raise Failure("the previous copy of the feed was not kept")
-    return play
+    process = start(path)
+    window = Window(process)
+    window.choose_tab("Site A")
+    status = "Обновление данных с сервера" if moment == "transfer" else "Обновление выполнено"
+    wait_until(f"the window to say {status!r}", lambda: status in window.status())
+    if moment == "sound":
+        wait_until("the sound to play", lambda: out("pactl", "list", "short", "sink-inputs"))
+    close(process, by_signal)
+    with open(os.path.join(path, FEED), "rb") as f:
+        check(moment == "sound" or f.read() == OLD_COPY,
+              "the previous copy of the feed was not kept")
 
 
 if __name__ == "__main__":
-    vx, passed = os.path.abspath(sys.argv[1]), True
-    for moment in ("transfer", "sound"):
-        for how in ("close request", "SIGTERM"):
-            name = f"closing: by {how} during the {moment}"
-            if run(name, vx, closing(moment, how), prepare,
-                   {"/a/rss.xml"} if moment == "transfer" else ()):
-                print(f"{name}: vx ended cleanly")
-            else:
-                passed = False
-    sys.exit(0 if passed else 1)
+    vx = os.path.abspath(sys.argv[1])
+    main(*[run(f"closing: by {'SIGTERM' if by_signal else 'close request'} during the {moment}",
+               closing, vx, moment, by_signal)
+           for moment in ("transfer", "sound") for by_signal in (False, True)])

@@ -5,17 +5,17 @@ content from before the round or one vx journalled as meant for it, whole, and m
 Usage: crashconsistency.py path/to/vx (a build configured with VORNIX_FAULT_INJECTION=ON)"""
 
 import hashlib
-import http.server
 import os
 import random
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 import xml.etree.ElementTree as ET
+
+from vxrun import (STARTED, Failure, Server, check, close, ended, folder, main, put, run, said,
+                   scratch, start, wait_until)
 
 ROUNDS, BUDGET_SECONDS, FEWEST_ROUNDS = 300, 80, 150
 WRITERS = ("ini", "side", "text", "download", "source")
@@ -23,57 +23,40 @@ FEED, ARCHIVE = os.path.join("xml", "1rss.xml"), os.path.join("xml", "0vx_arhive
 WATCH = os.path.join("xml", "watch") + os.sep
 
 
-class Failure(Exception):
-    pass
-
-
-def check(ok, what):
-    if not ok:
-        raise Failure(what)
-
-
 def sha1(data):
     return hashlib.sha1(data).hexdigest()
 
 
-class Feed(http.server.BaseHTTPRequestHandler):
+class Feeds(Server):
     """Every answer differs, and is kept with its address."""
 
-    def do_GET(self):
-        with self.server.lock:
-            n = self.server.served = self.server.served + 1
+    def __init__(self):
+        self.served, self.bodies, self.tagged, self.lock = 0, {}, {}, threading.Lock()
+        super().__init__(self.feed)
+
+    def feed(self, path):
+        with self.lock:
+            n = self.served = self.served + 1
             items = "".join(f"<item><title>Задание №{i}</title><link>https://jobs.example/p?id="
                             f"{i}&amp;s=1</link><description>Строка {i}\nи ещё одна</description>"
                             "</item>" for i in range(n, max(n - 3, 0), -1))
             body = (f'<?xml version="1.0" encoding="UTF-8"?><rss version="2.0"><channel><title>'
-                    f"{self.path} {n}</title><link>https://jobs.example/</link>{items}</channel>"
+                    f"{path} {n}</title><link>https://jobs.example/</link>{items}</channel>"
                     "</rss>").encode()
-            self.server.bodies[sha1(body)] = self.server.url + self.path
-            self.server.tagged[f'"{n}"'] = body
-        self.send_response(200)
-        self.send_header("ETag", f'"{n}"')
-        self.send_header("Content-Type", "application/rss+xml; charset=utf-8")
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
+            self.bodies[sha1(body)] = self.base + path
+            self.tagged[f'"{n}"'] = body
+        return body, {"ETag": f'"{n}"'}
 
 
-def prepare(vx, folder, url):
-    for name in ("vx", "defaultvx.html"):
-        shutil.copy(os.path.join(os.path.dirname(vx), name), folder)
+def prepare(vx, server):
+    """A folder with a site of two feeds; quiet, on the site's tab, no side panel."""
+    path = folder(vx, {"Site": {"Web": server.base + "/web/rss.xml",
+                                "Design": server.base + "/design/rss.xml"}})
     box, label = "TFormSetting_FormSetting_TCheckBox_ChB", "TForm1_Form1_TLabel_l"
-    for name, text in {  # quiet, on the site's tab, no side panel
-            "vxs.ini": "[item_0]\ntitle=Архив\n00_name=Архив сообщений\n00_url=vx_arhive.xml\n"
-                       f"[item_1]\ntitle=Site\n10_name=Web\n10_url={url}/web/rss.xml\n"
-                       f"11_name=Design\n11_url={url}/design/rss.xml\n",
-            "vxss.ini": f"[FormSetting]\n{box}BallonsOff_Checked=True\n"
-                        f"{box}SoundsUse_Checked=True\n",
-            "vx.ini": f"[Form1]\n{label}ti_Caption=1\n{label}zenv_Caption=0\n"}.items():
-        with open(os.path.join(folder, name), "wb") as f:
-            f.write(text.replace("\n", "\r\n").encode("cp1251"))
+    put(path, "vxss.ini",
+        f"[FormSetting]\n{box}BallonsOff_Checked=True\n{box}SoundsUse_Checked=True\n")
+    put(path, "vx.ini", f"[Form1]\n{label}ti_Caption=1\n{label}zenv_Caption=0\n")
+    return path
 
 
 def snapshot(folder):
@@ -153,72 +136,55 @@ def whole(old, new, points, served, folder):
         check(have in allowed, f"{path} is neither its old content nor one vx wrote")
 
 
-def kill_once(folder, logs, at):
+def kill_once(folder, journal, at):
     """Kills vx at its at-th fault point (0: any moment); ending otherwise (ASan, say) fails."""
-    journal = os.path.join(logs, "journal")
     open(journal, "w").close()
-    env = dict(os.environ, VORNIX_TEST_WRITE_LOOP="1", VORNIX_FAULT_JOURNAL=journal,
-               VORNIX_FAULT_KILL=str(at), QT_QPA_PLATFORM="offscreen")
-    with open(os.path.join(logs, "output"), "w+") as out:
-        vx_run = subprocess.Popen(["./vx"], cwd=folder, env=env, stdout=out, stderr=out)
-        try:
-            vx_run.wait(timeout=5 if at else random.uniform(0.05, 0.5))
-        except subprocess.TimeoutExpired:
-            vx_run.send_signal(signal.SIGKILL)
-            vx_run.wait()
-        out.seek(0)
-        check(vx_run.returncode == -signal.SIGKILL,
-              f"vx ended with {vx_run.returncode}:\n{out.read()}")
+    process = start(folder, offscreen=True, env=dict(
+        VORNIX_TEST_WRITE_LOOP="1", VORNIX_FAULT_KILL=str(at), VORNIX_FAULT_JOURNAL=journal))
+    try:
+        process.wait(timeout=5 if at else random.uniform(0.05, 0.5))
+    except subprocess.TimeoutExpired:
+        process.kill()
+    ended(process, -signal.SIGKILL)
+    STARTED.remove(process)  # hundreds of them: only one that fails has anything to tell
     with open(journal, "rb") as f:
         return [tuple(line.split(" ", 3)) for line in f.read().decode().splitlines()]
 
 
 def closes_cleanly(folder):
     """After it all, vx starts on what the kills left, and ends cleanly when asked to."""
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_LOGGING_RULES="vornix.startup.info=true")
-    vx_run = subprocess.Popen(["./vx"], cwd=folder, env=env, stderr=subprocess.PIPE, text=True)
-    next((line for line in vx_run.stderr if "first paint" in line), None)
-    vx_run.send_signal(signal.SIGTERM)
-    rest = vx_run.stderr.read()
-    check(vx_run.wait(timeout=20) == 0, f"vx ended with {vx_run.returncode}:\n{rest}")
+    process = start(folder, offscreen=True, env={"QT_LOGGING_RULES": "vornix.startup.info=true"})
+    wait_until("vx to paint", lambda: "first paint" in said(process), timeout=20)
+    close(process, by_signal=True)
 
 
-def run(vx):
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Feed)
-    server.handle_error = lambda *args: None  # a vx killed in the middle of an answer
-    server.url = f"http://127.0.0.1:{server.server_address[1]}"
-    server.served, server.bodies, server.tagged, server.lock = 0, {}, {}, threading.Lock()
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as logs:
-        prepare(vx, folder, server.url)
-        old, kills, start, rounds = snapshot(folder), {}, time.monotonic(), 0
-        while rounds < ROUNDS and time.monotonic() - start < BUDGET_SECONDS:
-            rounds += 1
-            at, where = (random.randint(1, 40) if rounds % 3 else 0), "outside"
-            try:
-                points = kill_once(folder, logs, at)
-                if at and points and int(points[-1][0]) == at:
-                    where = points[-1][1]
-                new = snapshot(folder)
-                with server.lock:
-                    served, tagged = dict(server.bodies), dict(server.tagged)
-                whole(old, new, points, served, folder)
-                loads(new, served)
-                watch_loads(new, served, tagged)
-            except (Failure, KeyError, ET.ParseError) as e:
-                raise Failure(f"round {rounds}, killed at {where}: {type(e).__name__}: {e}")
-            kills[where], old = kills.get(where, 0) + 1, new
-        print(f"{rounds} rounds in {time.monotonic() - start:.0f} s, {server.served} downloads; "
-              "killed at: " + ", ".join(f"{k} {v}" for k, v in sorted(kills.items())))
-        check(rounds >= FEWEST_ROUNDS, f"only {rounds} rounds in {BUDGET_SECONDS} s")
-        for writer in WRITERS:
-            check(any(k.startswith(writer) for k in kills), f"no kill inside the {writer} writer")
-        closes_cleanly(folder)
+def crashes(vx):
+    server = Feeds()
+    path, journal = prepare(vx, server), os.path.join(scratch(), "journal")
+    old, kills, began, rounds = snapshot(path), {}, time.monotonic(), 0
+    while rounds < ROUNDS and time.monotonic() - began < BUDGET_SECONDS:
+        rounds += 1
+        at, where = (random.randint(1, 40) if rounds % 3 else 0), "outside"
+        try:
+            points = kill_once(path, journal, at)
+            if at and points and int(points[-1][0]) == at:
+                where = points[-1][1]
+            new = snapshot(path)
+            with server.lock:
+                served, tagged = dict(server.bodies), dict(server.tagged)
+            whole(old, new, points, served, path)
+            loads(new, served)
+            watch_loads(new, served, tagged)
+        except (Failure, KeyError, ET.ParseError) as e:
+            raise Failure(f"round {rounds}, killed at {where}: {type(e).__name__}: {e}")
+        kills[where], old = kills.get(where, 0) + 1, new
+    print(f"{rounds} rounds in {time.monotonic() - began:.0f} s, {server.served} downloads; "
+          "killed at: " + ", ".join(f"{k} {v}" for k, v in sorted(kills.items())))
+    check(rounds >= FEWEST_ROUNDS, f"only {rounds} rounds in {BUDGET_SECONDS} s")
+    for writer in WRITERS:
+        check(any(k.startswith(writer) for k in kills), f"no kill inside the {writer} writer")
+    closes_cleanly(path)
 
 
 if __name__ == "__main__":
-    try:
-        run(os.path.abspath(sys.argv[1]))
-    except Failure as failure:
-        sys.exit(f"crash consistency: {failure}")
-    print("crash consistency: passed")
+    main(run("crash consistency", crashes, os.path.abspath(sys.argv[1])))

@@ -3,13 +3,16 @@
 comes and goes), each in a session of its own. Usage: traymodes.py vx with-desktop"""
 
 import os
-import signal
 import subprocess
 import sys
 import time
 
-from endtoend import main_window_id, tray_holds_vornix, wait_until
-from vxrun import check, double_click_icon, ended, folder, out, run, shown, start, tool_window
+from vxrun import (check, close, double_click_icon, folder, main, out, run, shown, start,
+                   tray_icon, wait_until, window_id)
+
+
+def tool_window(window):
+    return "_NET_WM_WINDOW_TYPE_UTILITY" in out("xprop", "-id", window, "_NET_WM_WINDOW_TYPE")
 
 
 def xembed(process, window):
@@ -39,10 +42,10 @@ def no_tray(process, window):
     time.sleep(1)
     check("Iconic" in out("xprop", "-id", window, "WM_STATE"), "minimising withdrew the window")
     tray = start(None, command=["trayer", "--edge", "bottom", "--align", "right"])
-    wait_until("the icon in a tray that came", tray_holds_vornix, timeout=20)
+    wait_until("the icon in a tray that came", tray_icon, timeout=20)
     shown(process, False)  # a minimised window goes to the tray
     tray.terminate()
-    window = wait_until("the window back when the tray went", lambda: main_window_id(process.pid),
+    window = wait_until("the window back when the tray went", lambda: window_id(process.pid),
                         timeout=20)
     check(not tool_window(window), "the window is a tool window again without a tray")
     now = out("xdotool", "getwindowgeometry", window).split("\n", 1)[1]
@@ -57,14 +60,12 @@ def inside(mode, vx):
     window = shown(process)
     check(tool_window(window) == (mode != "none"), "a tool window only with a tray, expected")
     SESSIONS[mode][1](process, window)
-    process.send_signal(signal.SIGTERM)
-    ended(process, timeout=10)
+    close(process, by_signal=True)
 
 
 if __name__ == "__main__":
     if sys.argv[1] == "--inside":
-        sys.exit(0 if run(f"traymodes {sys.argv[2]}", inside, *sys.argv[2:]) else 1)
-    failed = [subprocess.run([sys.argv[2], *options, sys.executable, os.path.abspath(__file__),
-                              "--inside", mode, os.path.abspath(sys.argv[1])]).returncode
-              for mode, (options, _) in SESSIONS.items()]
-    sys.exit(1 if any(failed) else 0)
+        main(run(f"traymodes {sys.argv[2]}", inside, *sys.argv[2:]))
+    main(*[subprocess.run([sys.argv[2], *options, sys.executable, os.path.abspath(__file__),
+                           "--inside", mode, os.path.abspath(sys.argv[1])]).returncode == 0
+           for mode, (options, _) in SESSIONS.items()])
