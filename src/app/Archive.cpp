@@ -2,11 +2,11 @@
 // tab, and out of it on the archive's own tab.
 #include "feeds/Archive.h"
 
+#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
+#include "components/URLLbl.h"
 #include "feeds/FeedWalk.h"
-#include "feeds/RSSViewItem.h"
-#include "feeds/URLLbl.h"
 #include "platform/TextFile.h"
 
 #include <QApplication>

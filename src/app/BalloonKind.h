@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Notifications.h"
+#include "tray/Notifications.h"
 
 // The icon a balloon of a message kind shows. Kinds 0 to 3 choose none,
 // information, warning and error; any other kind keeps the previous icon.

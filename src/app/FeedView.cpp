@@ -1,11 +1,11 @@
 // The main window's side of feed reading: the header above the item view,
 // and one item at a time in it.
+#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
+#include "components/URLLbl.h"
 #include "feeds/FeedWalk.h"
-#include "feeds/RSSViewItem.h"
 #include "feeds/TextNormalisation.h"
-#include "feeds/URLLbl.h"
 #include "platform/TextFile.h"
 #include "settings/RSSItemData.h"
 

@@ -4,9 +4,9 @@
 #include "app/StatusLine.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
-#include "platform/Notifications.h"
-#include "platform/TrayHost.h"
 #include "settings/SettingsHost.h"
+#include "tray/Notifications.h"
+#include "tray/TrayHost.h"
 
 #include <QDeadlineTimer>
 #include <QHash>

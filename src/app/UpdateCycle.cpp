@@ -1,11 +1,11 @@
 // The update cycle: which site and category the window shows, and refreshing
 // it on the interval, on a change of tab or category and after the filter.
 #include "app/MenuItems.h"
+#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
+#include "components/URLLbl.h"
 #include "feeds/FeedWatch.h"
-#include "feeds/RSSViewItem.h"
-#include "feeds/URLLbl.h"
 #include "platform/BusyWait.h"
 #include "settings/RSSItemData.h"
 #include "settings/Unit2.h"

@@ -1,6 +1,6 @@
 #include "zentara/Advertising.h"
 
-#include "feeds/URLLbl.h"
+#include "components/URLLbl.h"
 #include "persist/Components.h"
 
 #include <QMouseEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
-#include "feeds/RSSViewItem.h"
-#include "feeds/URLLbl.h"
+#include "components/URLLbl.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
 #include "settings/Unit2.h"

@@ -1,6 +1,6 @@
-#include "feeds/RSSViewItem.h"
+#include "app/RSSViewItem.h"
 
-#include "feeds/URLLbl.h"
+#include "components/URLLbl.h"
 
 #include <QLabel>
 #include <QTextEdit>

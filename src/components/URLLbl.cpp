@@ -1,4 +1,4 @@
-#include "feeds/URLLbl.h"
+#include "components/URLLbl.h"
 
 #include "platform/Shell.h"
 
