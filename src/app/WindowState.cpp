@@ -3,7 +3,6 @@
 // at the first show, written once a move or resize has ended and on close.
 #include "app/Unit1.h"
 #include "app/WindowPlacement.h"
-#include "app/WriteLoop.h"
 #include "components/KivGroupBox.h"
 #include "components/KivTabSet.h"
 #include "persist/KivTextResIni.h"
@@ -80,7 +79,6 @@ void TForm1::FormShow() {
       },
       Qt::QueuedConnection);
   syncZentaraTimer();
-  TWriteLoop::StartIfAsked(this);
 }
 
 // An empty stored value never overwrites a control.
