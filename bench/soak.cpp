@@ -11,8 +11,10 @@
 // each tick the stored copy is backdated, as the passing of a real interval
 // would leave it, so that every tick downloads and replaces it.
 #include "Measure.h"
+#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
+#include "components/URLLbl.h"
 #include "feeds/FeedWalk.h"
 #include "platform/Connectivity.h"
 #include "platform/DataFolder.h"

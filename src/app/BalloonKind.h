@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Notifications.h"
+#include "tray/Notifications.h"
 #include "reader/Outcomes.h"
 
 // The icon a balloon of a reported kind shows.

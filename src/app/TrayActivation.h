@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TrayHost.h"
+#include "tray/TrayHost.h"
 
 #include <QSystemTrayIcon>
 

@@ -2,9 +2,11 @@
 
 #include "app/StatusLine.h"
 #include "reader/Reader.h"
-#include "platform/Notifications.h"
-#include "platform/TrayHost.h"
+#include "tray/Notifications.h"
+#include "tray/TrayHost.h"
 #include "settings/SettingsHost.h"
+#include "tray/Notifications.h"
+#include "tray/TrayHost.h"
 
 #include <QDeadlineTimer>
 #include <QHash>

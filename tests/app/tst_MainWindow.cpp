@@ -5,7 +5,7 @@
 #include "platform/BusyWait.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
-#include "platform/TrayHost.h"
+#include "tray/TrayHost.h"
 #include "settings/Unit2.h"
 #include "support/Controls.h"
 #include "support/FeedBuilder.h"

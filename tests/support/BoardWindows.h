@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
 #include "platform/Codepage.h"

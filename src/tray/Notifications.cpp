@@ -1,4 +1,4 @@
-#include "platform/Notifications.h"
+#include "tray/Notifications.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

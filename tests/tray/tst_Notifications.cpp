@@ -1,7 +1,7 @@
-#include "platform/Notifications.h"
 #include "support/ChildRun.h"
 #include "support/GoldenFile.h"
 #include "support/NotificationWatcher.h"
+#include "tray/Notifications.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "platform/TrayHost.h"
+#include "tray/TrayHost.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
