@@ -107,7 +107,8 @@ int main(int argc, char **argv) {
   Control<QCheckBox>(&settings, "ChBBallonsOff")->setChecked(true);
   Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
   form.N9Click();
-  Control<TKivTabSet>(&form, "KivTabSet1")->setTabIndex(1); // the first refresh, made by the tab change itself
+  Control<TKivTabSet>(&form, "KivTabSet1")
+      ->setTabIndex(1); // the first refresh, made by the tab change itself
   QCoreApplication::processEvents();
   const QString copy = FeedFileName(1, server.url("/rss.xml"));
   if (!QFile::exists(copy)) {

@@ -21,13 +21,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QTest>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>

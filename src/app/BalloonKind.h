@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tray/Notifications.h"
 #include "reader/Outcomes.h"
+#include "tray/Notifications.h"
 
 // The icon a balloon of a reported kind shows.
 inline TBalloonIcon BalloonIconForKind(TStatusKind kind) {

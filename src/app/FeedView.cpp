@@ -1,7 +1,7 @@
 // The window draws what the reader shows, in one place: the tab strip, the
 // menus, the feed's header, the item, and the navigation bar.
-#include "app/Unit1.h"
 #include "app/RSSViewItem.h"
+#include "app/Unit1.h"
 #include "components/KivTabSet.h"
 #include "components/URLLbl.h"
 

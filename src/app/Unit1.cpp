@@ -12,8 +12,6 @@
 #include "components/URLLbl.h"
 #include "feeds/ArchiveTemplates.h"
 #include "feeds/FeedWatch.h"
-#include "app/RSSViewItem.h"
-#include "components/URLLbl.h"
 #include "persist/Components.h"
 #include "persist/KivTextResIni.h"
 #include "platform/Connectivity.h"
@@ -424,7 +422,7 @@ void TForm1::FormCreate() {
   itemTitleFont.setPointSize(scaledPointSize(ScrollBox2->font(), 1.2));
   ItemView->FViRSSTitle->setFont(itemTitleFont);
   ItemView->setContentsMargins(6, 2, 6, 2); // the scroll box's padding
-  ItemView->setDescription(QString()); // no design-time text on screen
+  ItemView->setDescription(QString());      // no design-time text on screen
   ScrollBox2->setWidget(ItemView);
 
   KivTextResIni1->setFileName(TDataFolder::file(QStringLiteral("vx.ini")));

@@ -2,8 +2,6 @@
 
 #include "app/StatusLine.h"
 #include "reader/Reader.h"
-#include "tray/Notifications.h"
-#include "tray/TrayHost.h"
 #include "settings/SettingsHost.h"
 #include "tray/Notifications.h"
 #include "tray/TrayHost.h"

@@ -24,8 +24,8 @@ struct TWatchResult;
 struct TReaderView {
   QStringList sites; // the tab strip and both "Источник"/"Сайт" menus
   int tab = 0;
-  QStringList categories;  // both "Категория" menus
-  int category = -1;       // the ticked one
+  QStringList categories; // both "Категория" menus
+  int category = -1;      // the ticked one
   QString feedTitle, feedLink, feedInfo;
   bool itemShown = false;
   TArchiveItem item;

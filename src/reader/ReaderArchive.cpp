@@ -1,8 +1,7 @@
 // The archive button: the item on screen goes into the archive from a site's
 // tab, and out of it on the archive's own tab.
-#include "reader/Reader.h"
-
 #include "platform/TextFile.h"
+#include "reader/Reader.h"
 
 #include <QGuiApplication>
 #include <QLocale>

@@ -1,8 +1,7 @@
 // A download as the reader asks for it: reused while fresh, reported step by
 // step, and recorded beside its file with the address and charset it came with.
-#include "reader/Reader.h"
-
 #include "feeds/ServerCharset.h"
+#include "reader/Reader.h"
 
 #include <QFile>
 #include <QLoggingCategory>

@@ -1,9 +1,8 @@
 // The feed's header and one item at a time, the steps between the visible
 // items, and the keyword filter that decides which are visible.
-#include "reader/Reader.h"
-
 #include "feeds/TextNormalisation.h"
 #include "platform/TextFile.h"
+#include "reader/Reader.h"
 
 #include <QFile>
 #include <QFileInfo>

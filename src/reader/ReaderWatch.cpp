@@ -1,11 +1,10 @@
 // The background watch as the reader keeps it: which feeds it looks at, the
 // new matches counted and marked on their sites, and the way from an alert
 // to its item.
-#include "reader/Reader.h"
-
 #include "feeds/FeedWatch.h"
 #include "feeds/WatchAlert.h"
 #include "feeds/WatchCheck.h"
+#include "reader/Reader.h"
 #include "settings/SiteCatalogue.h"
 
 using namespace Qt::StringLiterals;

@@ -21,8 +21,9 @@ class TestMainWindow : public QObject {
   TWindowScript &onWeb(bool loud = false) {
     FScript = std::make_unique<TWindowScript>(FWatcher);
     FScript->begin();
-    for (const QString &line : {u"sites Web: Jobs=SERVER/jobs"_s, u"serve /jobs feed alpha beta gamma"_s,
-                                loud ? u"open loud"_s : u"open"_s, u"show"_s, u"tab 1"_s})
+    for (const QString &line :
+         {u"sites Web: Jobs=SERVER/jobs"_s, u"serve /jobs feed alpha beta gamma"_s,
+          loud ? u"open loud"_s : u"open"_s, u"show"_s, u"tab 1"_s})
       FScript->step(line);
     FScript->takeLog();
     return *FScript;

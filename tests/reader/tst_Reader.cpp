@@ -57,7 +57,7 @@ class TestReader : public QObject {
   std::unique_ptr<TReader> FReader;
   TReaderOptions FOptions;
   bool FOnline = true, FShown = true, FClosing = false;
-  QString FCloseAfter;   // "transfer" or a sound's name: the window closes once it has waited
+  QString FCloseAfter;    // "transfer" or a sound's name: the window closes once it has waited
   QString FRemoveOnSound; // a file taken away at the next sound
   QStringList FLog;
   qsizetype FRequests = 0;
@@ -86,9 +86,9 @@ class TestReader : public QObject {
     hooks.shown = [this] { return FShown; };
     hooks.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 30)); };
     hooks.options = [this] { return FOptions; };
-    FReader = std::make_unique<TReader>(
-        std::move(hooks), BuildArchiveTemplate(u"Vornix"_s, ProgramPageAddress()),
-        BuildArchiveItemTemplate());
+    FReader = std::make_unique<TReader>(std::move(hooks),
+                                        BuildArchiveTemplate(u"Vornix"_s, ProgramPageAddress()),
+                                        BuildArchiveItemTemplate());
     connect(FReader.get(), &TReader::statusReported, this,
             [this](TStatusKind kind, const QString &title, const QString &text) {
               FLog << u"status %1 %2: %3"_s.arg(int(kind)).arg(title, flat(text));
@@ -249,11 +249,12 @@ class TestReader : public QObject {
     } else if (op == u"close-after") { // "transfer" or a sound
       FCloseAfter = rest;
     } else if (op == u"fetch") { // address, file, "report" or "silent", "feed" or "page"
-      const auto result = r.fetch(served(w.value(0)), FData->file(w.value(1)), w.value(2) == u"report",
-                                  w.value(3) == u"page" ? TDownloadPurpose::SidePanelPage
-                                                        : TDownloadPurpose::Feed);
-      FLog << u"fetched: "_s + QString::fromLatin1(
-                                   QMetaEnum::fromType<TReader::TFetched>().valueToKey(int(result)));
+      const auto result =
+          r.fetch(served(w.value(0)), FData->file(w.value(1)), w.value(2) == u"report",
+                  w.value(3) == u"page" ? TDownloadPurpose::SidePanelPage : TDownloadPurpose::Feed);
+      FLog << u"fetched: "_s +
+                  QString::fromLatin1(
+                      QMetaEnum::fromType<TReader::TFetched>().valueToKey(int(result)));
     } else if (op == u"watch") { // site title, address, titles of the new items
       watch(w);
     } else if (op == u"watched") {
@@ -282,16 +283,15 @@ class TestReader : public QObject {
     return {u"tabs: "_s + ticked(v.sites, v.tab),
             u"categories: "_s + ticked(v.categories, v.category),
             u"header: %1 | %2 | %3"_s.arg(v.feedTitle, v.feedLink, v.feedInfo),
-            v.itemShown ? u"item: %1 | %2 | %3 | %4 | %5 | %6"_s.arg(i.title, i.link, i.pubDate,
-                                                                   i.category, i.comments,
-                                                                   flat(i.description))
-                        : u"item: none"_s,
+            v.itemShown
+                ? u"item: %1 | %2 | %3 | %4 | %5 | %6"_s.arg(i.title, i.link, i.pubDate, i.category,
+                                                             i.comments, flat(i.description))
+                : u"item: none"_s,
             u"buttons:%1%2%3 %4, jump %5/%6%7%8"_s.arg(
                 v.backOn ? u" back"_s : QString(), v.nextOn ? u" next"_s : QString(),
-                v.archiveOn ? u" archive"_s : QString(),
-                v.archiveTab ? u"(remove)"_s : u"(add)"_s, QString::number(v.jumpPosition),
-                QString::number(v.jumpCount), v.jumpOn ? u" on"_s : QString(),
-                v.filterBoxOn ? u", filter box on"_s : QString())};
+                v.archiveOn ? u" archive"_s : QString(), v.archiveTab ? u"(remove)"_s : u"(add)"_s,
+                QString::number(v.jumpPosition), QString::number(v.jumpCount),
+                v.jumpOn ? u" on"_s : QString(), v.filterBoxOn ? u", filter box on"_s : QString())};
   }
 
   // Every file of the data folder but the sounds; the archive in full.

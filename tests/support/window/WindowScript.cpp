@@ -50,8 +50,8 @@ QString menuTree(const QWidget *menu) {
   QStringList items;
   for (const QAction *a : menu->actions())
     items << (asMenu && asMenu->defaultAction() == a ? u"!"_s : QString()) +
-                 (a->isChecked() ? u"*"_s : QString()) +
-                 (a->isSeparator() ? u"-"_s : a->text()) + (a->isEnabled() ? u""_s : u" (off)"_s) +
+                 (a->isChecked() ? u"*"_s : QString()) + (a->isSeparator() ? u"-"_s : a->text()) +
+                 (a->isEnabled() ? u""_s : u" (off)"_s) +
                  (a->menu() ? u'[' + menuTree(a->menu()) + u']' : QString());
   return items.join(u'|');
 }
@@ -154,8 +154,8 @@ void TWindowScript::way(const QString &how) {
   else if (how.startsWith(u'N'))
     w<QAction>(qPrintable(how))->trigger();
   else // "click" or "double-click" on the tray icon
-    Q_EMIT w<QSystemTrayIcon>("TrayIcon1")->activated(
-        how == u"click" ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
+    Q_EMIT w<QSystemTrayIcon>("TrayIcon1")
+        ->activated(how == u"click" ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
   QCoreApplication::processEvents(); // the tray and the menus are answered from the event loop
   QTest::qWait(100);                 // and the window system answers in its own time
 }
@@ -236,7 +236,7 @@ void TWindowScript::step(const QString &line) {
     Control<QPushButton>(FSettings.get(), "Button2")->click();
   } else if (op == u"place") { // x y width height, as the window system reports a drag
     FForm->windowHandle()->setGeometry(n, m, words.value(2).toInt(), words.value(3).toInt());
-    QTest::qWait(400); // the place is saved once the drag has ended
+    QTest::qWait(400);                      // the place is saved once the drag has ended
   } else if (op == u"move-to-right-edge") { // leaving a gap of n pixels
     const QRect screen = FForm->screen()->geometry();
     FForm->move(screen.right() + 1 - n - FForm->frameGeometry().width(), 40);
@@ -289,10 +289,9 @@ QStringList TWindowScript::viewLines() const {
   }
   for (QWidget *control : FForm->findChildren<QWidget *>()) {
     QAccessibleInterface *a = QAccessible::queryAccessibleInterface(control);
-    const bool control_ = qobject_cast<QAbstractButton *>(control) ||
-                          qobject_cast<QLineEdit *>(control) ||
-                          qobject_cast<QComboBox *>(control) ||
-                          qobject_cast<TKivCustomTabSet *>(control);
+    const bool control_ =
+        qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control) ||
+        qobject_cast<QComboBox *>(control) || qobject_cast<TKivCustomTabSet *>(control);
     if (control->isVisible() && control_ && (!a || a->text(QAccessible::Name).isEmpty()))
       unnamed << control->objectName();
   }
@@ -318,9 +317,8 @@ QStringList TWindowScript::viewLines() const {
           .arg(FForm->windowTitle())
           .arg(qRound(FForm->windowOpacity() * 255))
           .arg(FForm->windowType() == Qt::Tool ? u", a tool window"_s : u""_s),
-      u"tabs: %1; marked: %2; tray tip: %3"_s.arg(
-          strip.join(u" | "_s), marks.join(u", "_s),
-          flat(w<QSystemTrayIcon>("TrayIcon1")->toolTip())),
+      u"tabs: %1; marked: %2; tray tip: %3"_s.arg(strip.join(u" | "_s), marks.join(u", "_s),
+                                                  flat(w<QSystemTrayIcon>("TrayIcon1")->toolTip())),
       u"menu: "_s + menuTree(FForm->menuBar()),
       u"tray: "_s + menuTree(w("KivPopupMenu1")),
       u"header: %1 <%2> | %3"_s.arg(title->text(), title->URL(),
@@ -339,9 +337,8 @@ QStringList TWindowScript::viewLines() const {
       u"status: "_s + flat(FForm->statusText()) + u" | read aloud: "_s +
           (status ? status->text(QAccessible::Name) : u"nothing"_s),
       u"panel: %1, width %2, %3 [%4]"_s.arg(
-          FForm->zentaraPanelVisible() ? u"shown"_s : u"hidden"_s,
-          QString::number(FForm->width()), w("KivXPSpeedButton1")->toolTip(),
-          labels.join(u" | "_s)),
+          FForm->zentaraPanelVisible() ? u"shown"_s : u"hidden"_s, QString::number(FForm->width()),
+          w("KivXPSpeedButton1")->toolTip(), labels.join(u" | "_s)),
       u"timers: update %1%2, panel %3%4; settings window %5; unnamed controls: %6"_s.arg(
           QString::number(updates->interval()), updates->isActive() ? u" on"_s : u""_s,
           QString::number(panel->interval()), panel->isActive() ? u" on"_s : u""_s,
@@ -391,9 +388,10 @@ QString TWindowScript::dump(const QString &line) {
   QStringList paths;
   const QList<TTestRequest> requests = FServer->requests();
   for (const TTestRequest &request : requests.mid(FRequests))
-    paths << QString::fromUtf8(request.path + (request.hasHeader("If-None-Match")
-                                                   ? " (if not " + request.header("If-None-Match") + ')'
-                                                   : QByteArray()));
+    paths << QString::fromUtf8(request.path +
+                               (request.hasHeader("If-None-Match")
+                                    ? " (if not " + request.header("If-None-Match") + ')'
+                                    : QByteArray()));
   FRequests = requests.size();
   if (FSortStep) { // the watch's rounds: which feeds, not how often
     paths.sort();

@@ -11,7 +11,6 @@
 #include <QStringList>
 
 #include <functional>
-
 #include <map>
 #include <memory>
 
