@@ -18,19 +18,6 @@ class TestStoredValue : public QObject {
     return {crypt, key, FFolder};
   }
 
-  // Each line of a file in tests/data/storedvalue but comments: itself, then its fields ("|"
-  // apart, percent escapes).
-  static QList<QStringList> cases(const QString &file) {
-    QList<QStringList> lines;
-    for (const QByteArray &line : contentOf(file).split('\n'))
-      if (!line.isEmpty() && !line.startsWith('#')) {
-        QStringList fields{QString::fromUtf8(line)};
-        for (const QByteArray &field : line.split('|'))
-          fields << QString::fromUtf8(QByteArray::fromPercentEncoding(field));
-        lines << fields;
-      }
-    return lines;
-  }
   // Percent escapes for what a dump line would hide.
   static QString escaped(const QString &text) {
     QString out;
@@ -56,43 +43,42 @@ private Q_SLOTS:
     QCOMPARE(SideFileNumber(u"Form1TForm1_Form1_TLabel_lfh_Caption"_s), 100525784);
   }
 
-  void encode_data() { addGoldenRows(u"storedvalue/encode"_s); }
-  void encode() {
+  void values_data() { addGoldenRows(u"storedvalue"_s); }
+  // Each line of "encode" is a value stored, then read back as it was; of "decode", a stored
+  // text read. The files say how their fields ("|" apart, percent escapes) are read.
+  void values() {
     QFETCH(QString, input);
     QString dump;
-    for (const QStringList &c : cases(input)) {
-      const TStoredValueOptions scheme{c[1] != u"-", c[1], FFolder};
-      const QString naming = u"Form1key"_s + c[0];
-      QString stored, back;
+    for (const QByteArray &line : contentOf(input).split('\n')) {
+      if (line.isEmpty() || line.startsWith('#'))
+        continue;
+      QStringList c{QString::fromUtf8(line)};
+      for (const QByteArray &field : line.split('|'))
+        c << QString::fromUtf8(QByteArray::fromPercentEncoding(field))
+                 .replace(u"@ROOT@"_s, FRoot.path());
       QVERIFY(QDir(FFolder).removeRecursively() && QDir().mkpath(FFolder));
-      QVERIFY(EncodeStoredValue(naming, c[2], scheme, stored));
-      const bool spilled = stored == u"file::"_s + SideFileName(naming);
-      dump += c[0] + (spilled ? u"\n  side file "_s + escaped(QString::fromUtf8(contentOf(
-                                                         FFolder + u'/' + stored.mid(6) + u".txt")))
-                              : u"\n  line "_s + escaped(stored)) + u'\n';
-      QCOMPARE(QDir(FFolder).entryList(QDir::Files).size(), spilled ? 1 : 0);
-      QVERIFY(DecodeStoredValue(stored, scheme, back));
-      QCOMPARE(back, c[2]);
-    }
-    compareWithGolden(input, dump);
-  }
-
-  void decode_data() { addGoldenRows(u"storedvalue/decode"_s); }
-  void decode() {
-    QFETCH(QString, input);
-    QString dump;
-    for (const QStringList &c : cases(input)) {
-      const QString stored = QString(c[2]).replace(u"@ROOT@"_s, FRoot.path());
+      QString stored = c[2], back, error;
+      if (input.endsWith(u"/encode")) {
+        const TStoredValueOptions scheme{c[1] != u"-", c[1], FFolder};
+        const QString naming = u"Form1key"_s + c[0];
+        QVERIFY(EncodeStoredValue(naming, c[2], scheme, stored));
+        const bool spilled = stored == u"file::"_s + SideFileName(naming);
+        const QString side = FFolder + u'/' + stored.mid(6) + u".txt";
+        dump += c[0] + (spilled ? u"\n  side file "_s + escaped(QString::fromUtf8(contentOf(side)))
+                                : u"\n  line "_s + escaped(stored)) + u'\n';
+        QCOMPARE(QDir(FFolder).entryList(QDir::Files).size(), spilled ? 1 : 0);
+        QVERIFY(DecodeStoredValue(stored, scheme, back));
+        QCOMPARE(back, c[2]);
+        continue;
+      }
       const QString at = QDir(FFolder).filePath(stored.mid(6) + u".txt"_s);
-      QVERIFY(QDir(FFolder).removeRecursively() && QDir().mkpath(FFolder));
       if (c[3] == u"<folder>")
         QVERIFY(QDir().mkpath(at));
       else if (!c[3].isEmpty())
         put(at, c[3].toUtf8());
-      QString decoded, error;
-      const bool read = DecodeStoredValue(stored, options(c[1] == u"1"), decoded, &error);
+      const bool read = DecodeStoredValue(stored, options(c[1] == u"1"), back, &error);
       QCOMPARE(error.isEmpty(), read);
-      dump += c[0] + (read ? u"\n  reads "_s + escaped(decoded) : u"\n  fails"_s) + u'\n';
+      dump += c[0] + (read ? u"\n  reads "_s + escaped(back) : u"\n  fails"_s) + u'\n';
     }
     compareWithGolden(input, dump);
   }
