@@ -12,15 +12,11 @@ namespace {
 // Characters a dump line would hide are written as code points.
 QString visible(const QString &text) {
   QString out;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u == u'\n')
-      out += u"\\n"_s;
-    else if (u < 0x20 || (u >= 0x7F && u <= 0xA0))
-      out += u"<U+"_s + QString::number(u, 16).toUpper().rightJustified(4, u'0') + u'>';
-    else
-      out += c;
-  }
+  for (const QChar c : text)
+    out += c == u'\n' ? u"\\n"_s
+           : c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0xA0)
+               ? u"<U+%1>"_s.arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'))
+               : QString(c);
   return out;
 }
 
