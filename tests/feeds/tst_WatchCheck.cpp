@@ -79,9 +79,11 @@ private Q_SLOTS:
       }
       QVERIFY(asked.first().header("Accept-Encoding").contains("deflate"));
       const QByteArray copy = contentOf(TWatchChecker::copyFileName(address));
+      const QString kept = copy == before          ? u"kept"_s
+                           : copy == response.body ? u"this answer"_s
+                                                   : u"other"_s;
       dump += u", asked If-None-Match %1, copy %2\n"_s.arg(
-          QString::fromUtf8(asked.first().header("If-None-Match")),
-          copy == before ? u"kept"_s : copy == response.body ? u"this answer"_s : u"other"_s);
+          QString::fromUtf8(asked.first().header("If-None-Match")), kept);
     }
     compareWithGolden(input, dump);
   }

@@ -64,8 +64,10 @@ private Q_SLOTS:
         QVERIFY(EncodeStoredValue(naming, c[2], scheme, stored));
         const bool spilled = stored == u"file::"_s + SideFileName(naming);
         const QString side = FFolder + u'/' + stored.mid(6) + u".txt";
-        dump += c[0] + (spilled ? u"\n  side file "_s + escaped(QString::fromUtf8(contentOf(side)))
-                                : u"\n  line "_s + escaped(stored)) + u'\n';
+        dump += c[0] +
+                (spilled ? u"\n  side file "_s + escaped(QString::fromUtf8(contentOf(side)))
+                         : u"\n  line "_s + escaped(stored)) +
+                u'\n';
         QCOMPARE(QDir(FFolder).entryList(QDir::Files).size(), spilled ? 1 : 0);
         QVERIFY(DecodeStoredValue(stored, scheme, back));
         QCOMPARE(back, c[2]);

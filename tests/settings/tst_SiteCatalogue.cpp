@@ -41,9 +41,9 @@ private Q_SLOTS:
     TSiteCatalogue sites;
     QVERIFY(LoadSites(sites, FFile));
     const QByteArray after = contentOf(FFile);
-    compareWithGolden(input, describe(sites).join(u'\n') + u"\nwritten:\n"_s +
-                                 (after == before ? u"unchanged"_s
-                                                  : TCodepage::fromCp1251(after).remove(u'\r')));
+    compareWithGolden(
+        input, describe(sites).join(u'\n') + u"\nwritten:\n"_s +
+                   (after == before ? u"unchanged"_s : TCodepage::fromCp1251(after).remove(u'\r')));
   }
 
   void deleteFeed_data() {
