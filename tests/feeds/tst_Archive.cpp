@@ -3,7 +3,7 @@
 #include "feeds/FeedDocument.h"
 #include "feeds/TextNormalisation.h"
 #include "platform/Codepage.h"
-#include "support/FileBytes.h"
+#include "support/GoldenFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -98,20 +98,14 @@ private Q_SLOTS:
   // Each archive in tests/data/archive, edited by hand, gets an item after the last one,
   // in the everyday form the Windows program wrote (texts in CDATA, addresses as text),
   // a date that lacks a tag left alone: the result must be <file>.expected beside it.
-  void handEditedArchives_data() {
-    QTest::addColumn<QString>("file");
-    const QDir folder(QStringLiteral(VORNIX_TEST_DATA "/archive"));
-    for (const QFileInfo &f : folder.entryInfoList({u"*.xml"_s}, QDir::Files))
-      QTest::newRow(qPrintable(f.fileName())) << f.filePath();
-  }
+  void handEditedArchives_data() { addGoldenRows(u"archive"_s); }
   void handEditedArchives() {
-    QFETCH(QString, file);
-    QString content = QString::fromUtf8(contentOf(file));
+    QFETCH(QString, input);
+    QString content = QString::fromUtf8(contentOf(input));
     const QString query = u"https://b.example/?a=1&b=2"_s;
     const TArchiveItem item{u"Вёрстка\r\nсайта"_s, query, {}, {}, query, u"a\r\nb"_s};
     QCOMPARE(AddToArchive(content, kItemTemplate, item, kApp, u"NOW"_s), TArchiveAddition::Added);
-    QCOMPARE(content.split(u'\n'),
-             QString::fromUtf8(contentOf(file + u".expected"_s)).split(u'\n'));
+    compareWithGolden(input, content);
   }
 
   void noPlaceForAnItem() {

@@ -1,6 +1,6 @@
 #include "feeds/SeenItems.h"
 #include "platform/DataFolder.h"
-#include "support/FileBytes.h"
+#include "support/GoldenFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -29,13 +29,6 @@ TFeedContent feedOf(const QList<int> &items) {
   return parsed.ok() ? *parsed.content : TFeedContent();
 }
 
-QList<int> range(int from, int to) {
-  QList<int> numbers;
-  for (int n = from; n <= to; ++n)
-    numbers.append(n);
-  return numbers;
-}
-
 // The new items' numbers, after a check saved and read back as a restart would.
 QList<int> check(const QList<int> &items) {
   TSeenItems seen(kAddress);
@@ -61,40 +54,29 @@ private Q_SLOTS:
     QDir(FData.filePath(u"xml"_s)).removeRecursively();
   }
 
-  // Each row is a sequence of checks of one address, each with the new items
-  // it must find.
-  void newItems_data() {
-    QTest::addColumn<QList<QList<int>>>("checks");
-    QTest::addColumn<QList<QList<int>>>("fresh");
-    QTest::newRow("first check finds nothing")
-        << QList<QList<int>>{{1, 2, 3}} << QList<QList<int>>{{}};
-    QTest::newRow("new on top, in feed order")
-        << QList<QList<int>>{{1, 2}, {4, 3, 1, 2}, {4, 3, 1, 2}}
-        << QList<QList<int>>{{}, {4, 3}, {}};
-    QTest::newRow("an empty first feed still counts as checked")
-        << QList<QList<int>>{{}, {1}} << QList<QList<int>>{{}, {1}};
-    QTest::newRow("without a link, by title; twice in a feed, once")
-        << QList<QList<int>>{{-1}, {-1, -2, 5, 5, -2}} << QList<QList<int>>{{}, {-2, 5}};
-    QTest::newRow("without a link, by guid before title")
-        << QList<QList<int>>{{10001}, {10002, 10001, -1}} << QList<QList<int>>{{}, {10002, -1}};
-    QTest::newRow("an item that leaves and comes back is not new")
-        << QList<QList<int>>{{1, 2}, {2}, {1, 2}} << QList<QList<int>>{{}, {}, {}};
-    // 1..1500 seen, then 1501..2500: the 500 oldest unlisted keys are dropped.
-    QTest::newRow("bounded, the longest unlisted dropped")
-        << QList<QList<int>>{range(1, 1500), range(1501, 2500), {500, 501, 2500}}
-        << QList<QList<int>>{{}, range(1501, 2500), {500}};
-    QTest::newRow("a feed longer than the bound")
-        << QList<QList<int>>{range(1, 2100), range(1, 2100)}
-        << QList<QList<int>>{{}, range(1, 100)};
-  }
+  void newItems_data() { addGoldenRows(u"seenitems"_s); }
+  // A check of one address a line, its items' numbers ("a..b" a run of them, "-" none); the
+  // dump names the new ones.
   void newItems() {
-    QFETCH(QList<QList<int>>, checks);
-    QFETCH(QList<QList<int>>, fresh);
-    for (qsizetype i = 0; i < checks.size(); ++i)
-      QCOMPARE(check(checks[i]), fresh[i]);
+    QFETCH(QString, input);
+    QString dump;
+    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
+      if (line.isEmpty() || line.startsWith(u'#'))
+        continue;
+      QList<int> items;
+      for (const QString &word : line.split(u' ', Qt::SkipEmptyParts))
+        for (int n = word.section(u".."_s, 0, 0).toInt();
+             word != u"-" && n <= word.section(u".."_s, -1).toInt(); ++n)
+          items.append(n);
+      QStringList fresh;
+      for (const int n : check(items))
+        fresh << QString::number(n);
+      dump += line + u"\n  new: "_s + fresh.join(u' ') + u'\n';
+    }
     TSeenItems seen(kAddress);
     seen.load();
     QVERIFY(seen.keys().size() <= TSeenItems::kMaxSeen);
+    compareWithGolden(input, dump);
   }
 
   // Addresses keep their own sets; a file that is not this address's, or is

@@ -1,6 +1,6 @@
 #include "persist/StoredValue.h"
 #include "platform/IniFile.h"
-#include "support/FileBytes.h"
+#include "support/GoldenFile.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -18,6 +18,16 @@ class TestStoredValue : public QObject {
     return {crypt, key, FFolder};
   }
 
+  // Percent escapes for what a dump line would hide.
+  static QString escaped(const QString &text) {
+    QString out;
+    for (const QChar c : text)
+      out += c.unicode() < 0x20 || c == u'%'
+                 ? u'%' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0')
+                 : QString(c);
+    return out;
+  }
+
 private Q_SLOTS:
   void init() {
     QDir(FFolder).removeRecursively();
@@ -33,85 +43,46 @@ private Q_SLOTS:
     QCOMPARE(SideFileNumber(u"Form1TForm1_Form1_TLabel_lfh_Caption"_s), 100525784);
   }
 
-  // `key` null: not scrambled. `stored`: the INI line's text, or the side
-  // file's bytes (ending in CR LF) when the value spills.
-  void encode_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("stored");
-    const QString x1024(1024, u'x'), plain;
-    QTest::newRow("space") << plain << u"a b"_s << QByteArray("a<\"32\">b");
-    QTest::newRow("line break") << plain << u"x\r\ny"_s << QByteArray("x<\"13\"><\"10\">y");
-    QTest::newRow("1024 stays") << plain << x1024 << QByteArray(1024, 'x');
-    QTest::newRow("1025 spills") << plain << x1024 + u'x' << QByteArray(1025, 'x') + "\r\n";
-    QTest::newRow("escapes count")
-        << plain << x1024.left(1020) + u' ' << QByteArray(1020, 'x') + "<\"32\">\r\n";
-    QTest::newRow("crypt") << u"mint cloak"_s << u"ab"_s << QByteArray("206203\r\n");
-    QTest::newRow("crypt after escapes")
-        << u"k"_s << u" "_s << QByteArray("167141158157141169\r\n");
-    QTest::newRow("largest sum") << u"я"_s << u"я"_s << QByteArray("510\r\n");
-    QTest::newRow("crypt without key") << u""_s << u"a b"_s << QByteArray("a<\"32\">b\r\n");
-    QTest::newRow("like a reference")
-        << plain << u"file::137825"_s << QByteArray("file::137825\r\n");
-    QTest::newRow("quoted") << plain << u"\"word\""_s << QByteArray("\"word\"\r\n");
-    QTest::newRow("tab at the end") << plain << u"a\t"_s << QByteArray("a\t\r\n");
-  }
-  void encode() {
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-    const QString naming = QString::fromLatin1(QTest::currentDataTag());
-    const QString side = QDir(FFolder).filePath(SideFileName(naming) + u".txt"_s);
-    QString stored, back;
-    QVERIFY(EncodeStoredValue(naming, value, options(!key.isNull(), key), stored));
-    const bool spilled = stored == u"file::"_s + SideFileName(naming);
-    QTEST(spilled ? contentOf(side) : stored.toUtf8(), "stored");
-    QCOMPARE(QDir(FFolder).entryList(QDir::Files).size(), spilled ? 1 : 0);
-    QVERIFY(DecodeStoredValue(stored, options(!key.isNull(), key), back));
-    QCOMPARE(back, value);
-  }
-
-  // `file` is put where the reference leads (a folder there when it is
-  // "<folder>"); `value` null: decoding fails.
-  void decode_data() {
-    QTest::addColumn<bool>("crypt");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("value");
-    const QByteArray none, outside = "never read";
-    QTest::newRow("side file lines joined")
-        << false << u"file::137825"_s << QByteArray("part one\r\npart<\"32\">two\r\n")
-        << u"part onepart two"_s;
-    QTest::newRow("missing side file") << false << u"file::404"_s << none << u""_s;
-    QTest::newRow("reference is case-sensitive")
-        << false << u"File::137825"_s << outside << u"File::137825"_s;
-    QTest::newRow("parent folder") << false << u"file::../outside"_s << outside << u""_s;
-    QTest::newRow("absolute") << false << u"file::"_s + FRoot.filePath(u"outside"_s) << outside
-                              << u""_s;
-    QTest::newRow("backslash") << false << u"file::..\\outside"_s << outside << u""_s;
-    QTest::newRow("no name") << false << u"file::"_s << outside << u""_s;
-    QTest::newRow("unreadable") << false << u"file::137825"_s << QByteArray("<folder>")
-                                << QString();
-    QTest::newRow("crypt, plain number") << true << u"120"_s << none << QString(QChar(120 - 'm'));
-    QTest::newRow("crypt, below zero wraps")
-        << true << u"000"_s << none << QString(QChar(0x201C)); // byte 0x93
-    QTest::newRow("crypt, tail dropped") << true << u"20620320"_s << none << u"ab"_s;
-    QTest::newRow("crypt, not a number") << true << u"12x"_s << none << QString();
-  }
-  void decode() {
-    QFETCH(bool, crypt);
-    QFETCH(QString, stored);
-    QFETCH(QByteArray, file);
-    QFETCH(QString, value);
-    const QString at = QDir(FFolder).filePath(stored.mid(6) + u".txt"_s);
-    if (file == "<folder>")
-      QVERIFY(QDir().mkpath(at));
-    else if (!file.isEmpty())
-      put(at, file);
-    QString decoded, error;
-    QCOMPARE(DecodeStoredValue(stored, options(crypt), decoded, &error), !value.isNull());
-    QCOMPARE(error.isEmpty(), !value.isNull());
-    if (!value.isNull())
-      QCOMPARE(decoded, value);
+  void values_data() { addGoldenRows(u"storedvalue"_s); }
+  // Each line of "encode" is a value stored, then read back as it was; of "decode", a stored
+  // text read. The files say how their fields ("|" apart, percent escapes) are read.
+  void values() {
+    QFETCH(QString, input);
+    QString dump;
+    for (const QByteArray &line : contentOf(input).split('\n')) {
+      if (line.isEmpty() || line.startsWith('#'))
+        continue;
+      QStringList c{QString::fromUtf8(line)};
+      for (const QByteArray &field : line.split('|'))
+        c << QString::fromUtf8(QByteArray::fromPercentEncoding(field))
+                 .replace(u"@ROOT@"_s, FRoot.path());
+      QVERIFY(QDir(FFolder).removeRecursively() && QDir().mkpath(FFolder));
+      QString stored = c[2], back, error;
+      if (input.endsWith(u"/encode")) {
+        const TStoredValueOptions scheme{c[1] != u"-", c[1], FFolder};
+        const QString naming = u"Form1key"_s + c[0];
+        QVERIFY(EncodeStoredValue(naming, c[2], scheme, stored));
+        const bool spilled = stored == u"file::"_s + SideFileName(naming);
+        const QString side = FFolder + u'/' + stored.mid(6) + u".txt";
+        dump += c[0] +
+                (spilled ? u"\n  side file "_s + escaped(QString::fromUtf8(contentOf(side)))
+                         : u"\n  line "_s + escaped(stored)) +
+                u'\n';
+        QCOMPARE(QDir(FFolder).entryList(QDir::Files).size(), spilled ? 1 : 0);
+        QVERIFY(DecodeStoredValue(stored, scheme, back));
+        QCOMPARE(back, c[2]);
+        continue;
+      }
+      const QString at = QDir(FFolder).filePath(stored.mid(6) + u".txt"_s);
+      if (c[3] == u"<folder>")
+        QVERIFY(QDir().mkpath(at));
+      else if (!c[3].isEmpty())
+        put(at, c[3].toUtf8());
+      const bool read = DecodeStoredValue(stored, options(c[1] == u"1"), back, &error);
+      QCOMPARE(error.isEmpty(), read);
+      dump += c[0] + (read ? u"\n  reads "_s + escaped(back) : u"\n  fails"_s) + u'\n';
+    }
+    compareWithGolden(input, dump);
   }
 
   // Through an INI line, markers typed into a value read back as the characters

@@ -1,4 +1,5 @@
 #include "components/URLLbl.h"
+#include "support/GoldenFile.h"
 #include "zentara/Advertising.h"
 
 #include <QScrollBar>
@@ -37,33 +38,16 @@ private Q_SLOTS:
   }
   void cleanup() { FBox.reset(); }
 
-  // "<caption> <colour> <size> [italic] [bold] <alignment>"
-  void labelLooks_data() {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("shown");
-    const QString text = QPalette().color(QPalette::WindowText).name();
-    QTest::newRow("title") << u"<title> Вести </title>"_s << u"Вести %1 14pt center"_s.arg(text);
-    QTest::newRow("link") << u"<a href='https://a.example/'>A</a>"_s << u"A #0000ff 8pt center"_s;
-    QTest::newRow("plain") << u"<a>A</a>"_s << u"A %1 8pt center"_s.arg(text);
-    QTest::newRow("named colour, link and text alike")
-        << u"<a href='https://a.example/' color='Green' align='RIGHT'>A</a>"_s
-        << u"A #008000 8pt right"_s;
-    QTest::newRow("named colour without a link")
-        << u"<a color='maroon' align='left'>A</a>"_s << u"A #800000 8pt left"_s;
-    QTest::newRow("styled") << u"<a fontsize='12' italic='1' bold='yes'>A</a>"_s
-                            << u"A %1 12pt italic bold center"_s.arg(text);
-    QTest::newRow("a size no screen could show")
-        << u"<a fontsize='100000'>A</a>"_s << u"A %1 72pt center"_s.arg(text);
-  }
+  // Each label of a page in tests/data/zentara/looks, a line each: "<caption> <colour>
+  // <size> [italic] [bold] <alignment>", "text" for the palette's text colour.
+  void labelLooks_data() { addGoldenRows(u"zentara/looks"_s); }
   void labelLooks() {
-    QFETCH(QString, page);
-    QFETCH(QString, shown);
-    FBox->RenderZentaraPage(page, 8);
-    const QList<TURLLabel *> labels = FBox->labels();
-    QCOMPARE(labels.size(), 2);
-    QCOMPARE(look(labels.first()), shown);
-    QCOMPARE(look(labels.last()),
-             u"   %1 8pt left"_s.arg(QPalette().color(QPalette::WindowText).name()));
+    QFETCH(QString, input);
+    FBox->RenderZentaraPage(QString::fromUtf8(contentOf(input)), 8);
+    QStringList looks;
+    for (const TURLLabel *label : FBox->labels())
+      looks << look(label).replace(QPalette().color(QPalette::WindowText).name(), u"text"_s);
+    compareWithGolden(input, looks.join(u'\n'));
   }
 
   void aNewPageReplacesTheOld() {
