@@ -8,16 +8,14 @@
 #include "support/FeedBuilder.h"
 #include "support/FileBytes.h"
 #include "support/GoldenFile.h"
+#include "support/ScriptDump.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QGuiApplication>
 #include <QMetaEnum>
 #include <QtTest>
 
-#include <map>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -39,9 +37,6 @@ QByteArray feedFile(const QString &name) {
   return contentOf(QStringLiteral(VORNIX_TEST_DATA "/mainwindow/feeds/") + name);
 }
 
-QString flat(QString text) {
-  return text.replace(u"\r\n"_s, u" / "_s).replace(u'\r', u" / "_s).replace(u'\n', u" / "_s);
-}
 
 } // namespace
 
@@ -62,7 +57,7 @@ class TestReader : public QObject {
   QStringList FLog;
   qsizetype FRequests = 0;
   QStringList FLastView;
-  std::map<QString, QByteArray> FFiles;
+  TFolderChanges FFiles;
 
   QString served(QString text) const {
     return text.replace(u"SERVER"_s, u"127.0.0.1:%1"_s.arg(FServer->port()));
@@ -91,7 +86,7 @@ class TestReader : public QObject {
                                         BuildArchiveItemTemplate());
     connect(FReader.get(), &TReader::statusReported, this,
             [this](TStatusKind kind, const QString &title, const QString &text) {
-              FLog << u"status %1 %2: %3"_s.arg(int(kind)).arg(title, flat(text));
+              FLog << u"status %1 %2: %3"_s.arg(int(kind)).arg(title, Flat(text));
             });
     connect(FReader.get(), &TReader::statusCleared, this, [this] { FLog << u"cleared"_s; });
     connect(FReader.get(), &TReader::soundRequested, this, [this](TEventSoundId id) {
@@ -110,7 +105,7 @@ class TestReader : public QObject {
     });
     connect(FReader.get(), &TReader::alertRaised, this,
             [this](const QString &title, const QString &text) {
-              FLog << u"alert %1: %2"_s.arg(title, flat(text));
+              FLog << u"alert %1: %2"_s.arg(title, Flat(text));
             });
   }
 
@@ -285,7 +280,7 @@ class TestReader : public QObject {
             u"header: %1 | %2 | %3"_s.arg(v.feedTitle, v.feedLink, v.feedInfo),
             v.itemShown
                 ? u"item: %1 | %2 | %3 | %4 | %5 | %6"_s.arg(i.title, i.link, i.pubDate, i.category,
-                                                             i.comments, flat(i.description))
+                                                             i.comments, Flat(i.description))
                 : u"item: none"_s,
             u"buttons:%1%2%3 %4, jump %5/%6%7%8"_s.arg(
                 v.backOn ? u" back"_s : QString(), v.nextOn ? u" next"_s : QString(),
@@ -295,31 +290,6 @@ class TestReader : public QObject {
   }
 
   // Every file of the data folder but the sounds; the archive in full.
-  QStringList fileChanges() {
-    std::map<QString, QByteArray> now;
-    QDirIterator it(FData->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-      const QString path = it.next();
-      now[QDir(FData->path()).relativeFilePath(path)] = contentOf(path);
-    }
-    QStringList lines;
-    for (const auto &[name, bytes] : now) {
-      const auto before = FFiles.find(name);
-      if (before != FFiles.end() && before->second == bytes)
-        continue;
-      lines << masked(u"file %1: %2 bytes"_s.arg(name).arg(bytes.size()));
-      if (name.endsWith(u"vx_arhive.xml"_s))
-        lines.last() += u": "_s + flat(TCodepage::fromCp1251(bytes));
-      else if (bytes.size() < 120)
-        lines.last() += u": "_s + masked(flat(QString::fromUtf8(bytes)));
-    }
-    for (const auto &[name, bytes] : FFiles)
-      if (!now.contains(name))
-        lines << masked(u"file %1: removed"_s.arg(name));
-    FFiles = std::move(now);
-    return lines;
-  }
-
   QString dump(const QString &line) {
     QStringList out{u"> "_s + line};
     for (const QString &entry : std::exchange(FLog, {}))
@@ -331,13 +301,14 @@ class TestReader : public QObject {
     FRequests = requests.size();
     if (!paths.isEmpty())
       out << u"  requests: "_s + paths.join(u' ');
-    const QStringList view = viewLines();
-    for (int i = 0; i < view.size(); ++i)
-      if (view.at(i) != FLastView.value(i))
-        out << u"  "_s + masked(view.at(i));
-    FLastView = view;
-    for (const QString &change : fileChanges())
-      out << u"  "_s + change;
+    // The archive in full; small files as they are, larger ones by size.
+    const QStringList changes = FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {
+      if (name.endsWith(u"vx_arhive.xml"_s))
+        return u": "_s + Flat(TCodepage::fromCp1251(bytes));
+      return bytes.size() < 120 ? u": "_s + Flat(QString::fromUtf8(bytes)) : u""_s;
+    });
+    for (const QString &line : ChangedLines(viewLines(), FLastView) + changes)
+      out << u"  "_s + masked(line);
     return out.join(u'\n');
   }
 
@@ -370,7 +341,7 @@ private Q_SLOTS:
     FReader.reset();
     FServer.reset();
     FData.reset();
-    FFiles.clear();
+    FFiles = {};
     FLastView.clear();
     FRequests = 0;
     compareWithGolden(input, dumps.join(u'\n') + u'\n');

@@ -8,6 +8,7 @@
 #include "support/FeedBuilder.h"
 #include "support/FileBytes.h"
 #include "support/GoldenFile.h"
+#include "support/ScriptDump.h"
 #include "support/QuietWindows.h"
 #include "zentara/Advertising.h"
 #include "zentara/ZentaraPage.h"
@@ -35,9 +36,6 @@ namespace {
 
 const QByteArray kPanelPath = "/_vx_advertising/advertising_show.php";
 
-QString flat(QString text) {
-  return text.replace(u"\r\n"_s, u" / "_s).replace(u'\r', u" / "_s).replace(u'\n', u" / "_s);
-}
 
 QString onOff(const QWidget *w) {
   return w->isEnabled() ? QString() : u" (off)"_s;
@@ -117,7 +115,7 @@ void TWindowScript::open(bool loud) {
   FForm->setTrayProbe([this] { return FTray; });
   QObject::connect(FForm.get(), &TForm1::statusReported, FForm.get(),
                    [this](TStatusKind kind, const QString &title, const QString &text) {
-                     FLog << u"status %1 %2: %3"_s.arg(int(kind)).arg(title, flat(text));
+                     FLog << u"status %1 %2: %3"_s.arg(int(kind)).arg(title, Flat(text));
                    });
   QObject::connect(FForm.get(), &TForm1::eventSoundRequested, FForm.get(),
                    [this](TEventSoundId id) { FLog << u"sound %1"_s.arg(int(id)); });
@@ -318,7 +316,7 @@ QStringList TWindowScript::viewLines() const {
           .arg(qRound(FForm->windowOpacity() * 255))
           .arg(FForm->windowType() == Qt::Tool ? u", a tool window"_s : u""_s),
       u"tabs: %1; marked: %2; tray tip: %3"_s.arg(strip.join(u" | "_s), marks.join(u", "_s),
-                                                  flat(w<QSystemTrayIcon>("TrayIcon1")->toolTip())),
+                                                  Flat(w<QSystemTrayIcon>("TrayIcon1")->toolTip())),
       u"menu: "_s + menuTree(FForm->menuBar()),
       u"tray: "_s + menuTree(w("KivPopupMenu1")),
       u"header: %1 <%2> | %3"_s.arg(title->text(), title->URL(),
@@ -327,14 +325,14 @@ QStringList TWindowScript::viewLines() const {
           item->text(), item->URL(), w<QLabel>("FViRSSPubDate")->text(), category->text(),
           category->isHidden() ? u" (hidden)"_s : QString(), comments->text(), comments->URL(),
           comments->isHidden() ? u" (hidden)"_s : QString(),
-          flat(w<QTextEdit>("FViRSSDescription")->toPlainText())),
+          Flat(w<QTextEdit>("FViRSSDescription")->toPlainText())),
       u"bar: [%1] %2%3 | %4%5 | jump %6 of %7%8"_s.arg(
           w<QLineEdit>("EditFilter")->text().left(40), box->isChecked() ? u"[x] "_s : u"[ ] "_s,
           box->text() + onOff(box), w<QPushButton>("Button3")->text() + onOff(w("Button3")),
           u" | <" + onOff(w("Button2")) + u" | >" + onOff(w("Button1")),
           QString::number(jumps->currentIndex() + 1), QString::number(jumps->count()),
           onOff(jumps)),
-      u"status: "_s + flat(FForm->statusText()) + u" | read aloud: "_s +
+      u"status: "_s + Flat(FForm->statusText()) + u" | read aloud: "_s +
           (status ? status->text(QAccessible::Name) : u"nothing"_s),
       u"panel: %1, width %2, %3 [%4]"_s.arg(
           FForm->zentaraPanelVisible() ? u"shown"_s : u"hidden"_s, QString::number(FForm->width()),
@@ -345,38 +343,12 @@ QStringList TWindowScript::viewLines() const {
           FSettings->isVisible() ? u"shown"_s : u"hidden"_s, unnamed.join(u' '))};
 }
 
-// The INI files in full, as bytes on disk; other files by size.
-QStringList TWindowScript::fileChanges() {
-  std::map<QString, QByteArray> now;
-  QDirIterator it(FData->path(), QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString path = it.next();
-    // The watch's own files are named by the address, which has the port in it.
-    if (!path.contains(u"/sounds/"_s) && !path.contains(u"/watch/"_s) &&
-        !path.endsWith(u"/filler"_s))
-      now[QDir(FData->path()).relativeFilePath(path)] = contentOf(path);
-  }
-  QStringList lines;
-  for (const auto &[name, bytes] : now) {
-    if (const auto before = FFiles.find(name); before != FFiles.end() && before->second == bytes)
-      continue;
-    lines << masked(u"file %1: %2 bytes"_s.arg(name).arg(bytes.size()));
-    if (name.endsWith(u".ini"_s))
-      lines.last() += u": "_s + masked(flat(TCodepage::fromCp1251(bytes)));
-  }
-  for (const auto &[name, bytes] : FFiles)
-    if (!now.contains(name))
-      lines << masked(u"file %1: removed"_s.arg(name));
-  FFiles = std::move(now);
-  return lines;
-}
-
 QString TWindowScript::dump(const QString &line) {
   QStringList out{u"> "_s + line}, said = std::exchange(FLog, {});
   if (FWatcher.sync()) {
     for (const auto &n : FWatcher.notifies().mid(FNotifies))
       said << u"balloon %1 %2: %3"_s.arg(n.Icon.isEmpty() ? u"-"_s : n.Icon, n.Summary,
-                                         flat(n.Body));
+                                         Flat(n.Body));
     FNotifies = FWatcher.notifies().size();
   } else {
     said << u"the notification service did not answer"_s;
@@ -399,13 +371,16 @@ QString TWindowScript::dump(const QString &line) {
   }
   if (!paths.isEmpty())
     out << u"  requests: "_s + paths.join(u' ');
-  const QStringList view = viewLines();
-  for (int i = 0; i < view.size(); ++i)
-    if (view.at(i) != FLastView.value(i))
-      out << u"  "_s + masked(view.at(i));
-  FLastView = view;
-  for (const QString &change : fileChanges())
-    out << u"  "_s + change;
+  // The INI files in full, as bytes on disk; others by size, but the sounds,
+  // the full disk's filler and the watch's own files, named by the address
+  // with the port in it.
+  const QStringList changes = FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {
+    if (name.startsWith(u"sounds/"_s) || name.startsWith(u"xml/watch/"_s) || name == u"filler"_s)
+      return QString();
+    return name.endsWith(u".ini"_s) ? u": "_s + Flat(TCodepage::fromCp1251(bytes)) : u""_s;
+  });
+  for (const QString &line : ChangedLines(viewLines(), FLastView) + changes)
+    out << u"  "_s + masked(line);
   FSortStep = false;
   if (const QString message = shownMessage(); !message.isEmpty())
     out << u"  message: "_s + masked(message);
@@ -424,7 +399,7 @@ void TWindowScript::begin() {
   QVERIFY(FWatcher.sync());
   FNotifies = FWatcher.notifies().size();
   FRequests = 0;
-  FFiles.clear();
+  FFiles = {};
   FLastView.clear();
   FLog.clear();
 }

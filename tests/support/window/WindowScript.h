@@ -4,6 +4,7 @@
 #include "settings/Unit2.h"
 #include "support/Controls.h"
 #include "support/NotificationWatcher.h"
+#include "support/ScriptDump.h"
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -11,7 +12,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <map>
 #include <memory>
 
 // Both windows made as the program makes them, on a fresh data folder with
@@ -52,7 +52,6 @@ private:
   void way(const QString &how);
   void setting(const QString &name, int value);
   QStringList viewLines() const;
-  QStringList fileChanges();
 
   TNotificationWatcher &FWatcher;
   std::unique_ptr<TTempDataFolder> FData;
@@ -62,7 +61,7 @@ private:
   std::unique_ptr<QSignalSpy> FChecks; // the watch's
   qsizetype FNotifies = 0, FRequests = 0;
   QStringList FLog, FLastView;
-  std::map<QString, QByteArray> FFiles;
+  TFolderChanges FFiles;
   TTrayMode FTray = TTrayMode::XEmbed;
   bool FSortStep = false; // the watch's checks come in no fixed order
 };
