@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <map>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -19,11 +20,9 @@ namespace {
 // notification service and, without a tray icon, no way to show anything.
 int showWithoutBus(const QByteArray &) {
   TNotifications notifications(nullptr);
-  const bool shown =
-      notifications.show(u"Vornix"_s, u"nobody hears this"_s, TBalloonIcon::Information, 5000);
-  const uint id = notifications.currentId();
-  notifications.hide();
-  return TNotifications::serviceAvailable() || shown || id != 0;
+  return TNotifications::serviceAvailable() ||
+         notifications.show(u"Vornix"_s, u"nobody hears this"_s, TBalloonIcon::Information, 5000) ||
+         notifications.currentId() != 0;
 }
 
 // Child scenario, alone on its session's notification service: an alert
@@ -56,25 +55,6 @@ class tst_Notifications : public QObject {
   Q_OBJECT
   std::unique_ptr<TNotificationWatcher> FWatcher;
 
-  // What the service got from the show() just made.
-  TNotificationWatcher::TNotify lastNotify() {
-    const qsizetype before = FWatcher->notifies().size();
-    return FWatcher->sync() && FWatcher->notifies().size() > before
-               ? FWatcher->notifies().last()
-               : TNotificationWatcher::TNotify();
-  }
-
-  // Why the service closed `id`, once this process has heard of it too; 0 while it is up.
-  uint closedReason(uint id, int timeoutMs = 5000) {
-    uint reason = 0;
-    if (!FWatcher->waitForClosed(id, timeoutMs, &reason))
-      return 0;
-    // A call on the program's own connection returns after the signal sent before it.
-    TNotifications::serviceAvailable();
-    QCoreApplication::processEvents();
-    return reason;
-  }
-
 private Q_SLOTS:
   void initTestCase() {
     QVERIFY2(TNotifications::serviceAvailable(),
@@ -84,76 +64,59 @@ private Q_SLOTS:
     QVERIFY2(FWatcher->start(&error), qPrintable(error));
   }
 
-  // Each line of tests/data/balloons/<file>, "icon|title|text" with \r and \n spelt
-  // out, is shown; the dump beside it holds what reached the service. dunst takes
+  // Each tests/data/balloons/<file> is a script: "<object> show icon|title|text|ms" (\r, \n
+  // spelt out), "<object> hide", or "<object> closed", waiting until the service has closed
+  // the object's last balloon. The dump holds per step what reached the service, why a
+  // balloon closed and each object's balloon, ids numbered as they appear. dunst takes
   // markup in the body, so feed text must reach it escaped; the summary is plain.
-  void showReachesService_data() { addGoldenRows(u"balloons"_s); }
-  void showReachesService() {
+  void scripts_data() { addGoldenRows(u"balloons"_s); }
+  void scripts() {
     QFETCH(QString, input);
     const QStringList icons{u"none"_s, u"information"_s, u"warning"_s, u"error"_s};
+    std::map<QString, TNotifications> objects;
+    std::map<QString, uint> shown;
+    std::map<uint, QString> names;
+    const auto name = [&names](uint id) {
+      return id == 0 ? u"0"_s : names.try_emplace(id, u"#%1"_s.arg(names.size() + 1)).first->second;
+    };
     QString dump;
     for (const QString &line :
          QString::fromUtf8(contentOf(input)).split(u'\n', Qt::SkipEmptyParts)) {
-      const QStringList field = line.split(u'|');
-      TNotifications notifications(nullptr);
-      QVERIFY(notifications.show(
-          field.value(1), field.value(2).replace(u"\\r"_s, u"\r"_s).replace(u"\\n"_s, u"\n"_s),
-          TBalloonIcon(icons.indexOf(field.value(0))), 5000));
-      const TNotificationWatcher::TNotify sent = lastNotify();
-      notifications.hide();
-      QDebug(&dump).nospace() << "app " << sent.AppName << ", icon " << sent.Icon << ", summary "
-                              << sent.Summary << ", body " << sent.Body << ", replaces "
-                              << sent.ReplacesId << ", urgency " << sent.Urgency << ", expires "
-                              << sent.ExpireTimeout << "\n";
+      const QString object = line.section(u' ', 0, 0), step = line.section(u' ', 1, 1);
+      const QStringList field = line.section(u' ', 2).split(u'|');
+      TNotifications &notifications = objects.try_emplace(object, nullptr).first->second;
+      const qsizetype notifies = FWatcher->notifies().size(),
+                      closes = FWatcher->closeCalls().size();
+      uint reason = 0;
+      if (step == u"show") {
+        QVERIFY(notifications.show(
+            field.value(1), field.value(2).replace(u"\\r"_s, u"\r"_s).replace(u"\\n"_s, u"\n"_s),
+            TBalloonIcon(icons.indexOf(field.value(0))), field.value(3).toInt()));
+        shown[object] = notifications.currentId();
+      } else if (step == u"hide") {
+        notifications.hide();
+      } else {
+        QVERIFY(FWatcher->waitForClosed(shown[object], 10000, &reason));
+        // A call on the program's own connection returns after the signal sent before it.
+        TNotifications::serviceAvailable();
+        QCoreApplication::processEvents();
+      }
+      QVERIFY(FWatcher->sync());
+      QDebug out(&dump);
+      out.nospace() << line.toUtf8().constData() << ":";
+      for (const auto &sent : FWatcher->notifies().sliced(notifies))
+        out << " notify app " << sent.AppName << ", icon " << sent.Icon << ", summary "
+            << sent.Summary << ", body " << sent.Body << ", replaces " << name(sent.ReplacesId)
+            << ", urgency " << sent.Urgency << ", expires " << sent.ExpireTimeout << ";";
+      for (const uint id : FWatcher->closeCalls().sliced(closes))
+        out << " close " << name(id) << ";";
+      if (reason != 0)
+        out << " closed " << name(shown[object]) << " for reason " << reason << ";";
+      for (const auto &[key, each] : objects)
+        out << " " << key << " " << name(each.currentId());
+      out << "\n";
     }
     compareWithGolden(input, dump);
-  }
-
-  // A balloon that expired is not replaced, the next one is, and one hidden
-  // is closed once.
-  void balloonExpiresIsReplacedAndCloses() {
-    TNotifications notifications(nullptr);
-    QVERIFY(notifications.show(u"Vornix"_s, u"short-lived"_s, TBalloonIcon::Information, 300));
-    const uint expired = notifications.currentId();
-    QCOMPARE(closedReason(expired, 10000), 1u); // expired
-    QCOMPARE(notifications.currentId(), 0u);
-
-    QVERIFY(notifications.show(u"Vornix"_s, u"first"_s, TBalloonIcon::Information, 5000));
-    TNotificationWatcher::TNotify sent = lastNotify();
-    QCOMPARE(sent.Body, u"first"_s);
-    QCOMPARE(sent.ReplacesId, 0u);
-    const uint id = notifications.currentId();
-    QVERIFY(id != expired);
-    QVERIFY(notifications.show(u"Vornix"_s, u"second"_s, TBalloonIcon::Warning, 5000));
-    QCOMPARE(notifications.currentId(), id);
-    sent = lastNotify();
-    QCOMPARE(sent.Body, u"second"_s);
-    QCOMPARE(sent.ReplacesId, id);
-
-    notifications.hide();
-    QCOMPARE(notifications.currentId(), 0u);
-    QCOMPARE(closedReason(id), 3u); // closed by a call to CloseNotification
-    // Nothing is up any more: a second hide must not close somebody else's
-    // balloon that the service may have given the same id meanwhile.
-    const qsizetype closeCalls = FWatcher->closeCalls().size();
-    notifications.hide();
-    QVERIFY(FWatcher->sync());
-    QCOMPARE(FWatcher->closeCalls().size(), closeCalls);
-  }
-
-  // The service tells every balloon's closing to the connection that showed
-  // it, and both objects share the program's connection.
-  void anotherBalloonClosingLeavesOursAlone() {
-    TNotifications ours(nullptr), theirs(nullptr);
-    QVERIFY(ours.show(u"Vornix"_s, u"ours"_s, TBalloonIcon::Information, 5000));
-    QVERIFY(theirs.show(u"Vornix"_s, u"theirs"_s, TBalloonIcon::Information, 5000));
-    const uint ourId = ours.currentId(), theirId = theirs.currentId();
-    QVERIFY(ourId != theirId);
-    theirs.hide();
-    QCOMPARE(closedReason(theirId), 3u);
-    QCOMPARE(ours.currentId(), ourId);
-    ours.hide();
-    QCOMPARE(closedReason(ourId), 3u);
   }
 
   // An action chosen on a balloon (through dunstctl, as a click would)
