@@ -94,7 +94,11 @@ qint64 retryAfterSeconds(const QByteArray &value) {
   const qint64 seconds = value.toLongLong(&number);
   if (number)
     return seconds >= 0 ? seconds : -1;
-  const QDateTime when = QDateTime::fromString(QString::fromLatin1(value), Qt::RFC2822Date);
+  // Servers name the zone "GMT", as HTTP dates must; Qt reads only a numeric one.
+  QString date = QString::fromLatin1(value).trimmed();
+  if (date.endsWith(QLatin1StringView(" GMT")))
+    date.replace(date.size() - 3, 3, QStringLiteral("+0000"));
+  const QDateTime when = QDateTime::fromString(date, Qt::RFC2822Date);
   return when.isValid() ? qMax(0LL, QDateTime::currentDateTimeUtc().secsTo(when)) : -1;
 }
 
