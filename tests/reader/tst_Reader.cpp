@@ -122,28 +122,6 @@ class TestReader : public QObject {
     }
   }
 
-  void serve(const QStringList &w) {
-    const QByteArray path = w.value(0).toUtf8();
-    const QString kind = w.value(1);
-    const QStringList rest = w.mid(2);
-    TTestResponse response;
-    if (kind == u"feed")
-      response = TTestResponse::ok(FeedOf(rest), "application/rss+xml");
-    else if (kind == u"file")
-      response = TTestResponse::ok(feedFile(rest.value(0)));
-    else if (kind == u"text")
-      response = TTestResponse::ok(rest.join(u' ').toUtf8());
-    else if (kind == u"error")
-      response = TTestResponse::error(rest.value(0).toInt());
-    else if (kind == u"redirect")
-      response = TTestResponse::redirect(rest.value(0).toUtf8(), 301);
-    else if (kind == u"halfway") {
-      response = TTestResponse::ok(QByteArray(4096, 'x'));
-      response.breakAfter = 1000;
-    } else
-      QFAIL(qPrintable(u"unknown answer: "_s + kind));
-    FServer->route(path, response);
-  }
 
   void setFileAge(const QString &name, int minutes) {
     QFile file(FData->file(name));
@@ -172,7 +150,7 @@ class TestReader : public QObject {
     if (op == u"sites") {
       setSites(rest);
     } else if (op == u"serve") {
-      serve(w);
+      FServer->route(w.value(0).toUtf8(), ScriptAnswer(w.value(1), w.mid(2)));
     } else if (op == u"rebuild") {
       r.rebuildSites(FSites.get(), n);
     } else if (op == u"start") {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/Codepage.h"
+#include "support/FeedBuilder.h"
 #include "support/FileBytes.h"
+#include "support/TestHttpServer.h"
+#include "zentara/ZentaraPage.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -54,3 +58,34 @@ public:
 private:
   std::map<QString, QByteArray> FFiles;
 };
+
+// The answer a script's "serve <path> <kind> <words>" asks for: "feed" and its
+// item titles, "tagged" an ETag then titles, "file" one of tests/data/mainwindow/feeds,
+// "text", "page" a side panel page's title and link (in Windows-1251), "redirect",
+// "halfway" (cut off), "empty", "big" (past the side panel's cap), else "error <status>".
+inline TTestResponse ScriptAnswer(const QString &kind, const QStringList &words) {
+  TTestResponse answer = TTestResponse::error(words.value(0).toInt());
+  if (kind == u"feed" || kind == u"tagged") {
+    answer = TTestResponse::ok(FeedOf(words.mid(kind == u"tagged" ? 1 : 0)), "application/rss+xml");
+    if (kind == u"tagged")
+      answer.headers = {{"ETag", words.value(0).toUtf8()}};
+  } else if (kind == u"file") {
+    answer = TTestResponse::ok(contentOf(QStringLiteral(VORNIX_TEST_DATA "/mainwindow/feeds/") +
+                                         words.value(0)));
+  } else if (kind == u"text") {
+    answer = TTestResponse::ok(words.join(u' ').toUtf8());
+  } else if (kind == u"page") {
+    answer = TTestResponse::ok(TCodepage::toCp1251(
+        QStringLiteral("<html><head><title>%1</title></head><body><a href=\"https://example.org/\">"
+                       "%2</a></body></html>")
+            .arg(words.value(0), words.value(1))));
+  } else if (kind == u"redirect") {
+    answer = TTestResponse::redirect(words.value(0).toUtf8(), 301);
+  } else if (kind == u"halfway") {
+    answer = TTestResponse::ok(QByteArray(4096, 'x'));
+    answer.breakAfter = 1000;
+  } else if (kind == u"empty" || kind == u"big") {
+    answer = TTestResponse::ok(QByteArray(kind == u"big" ? kZentaraMaxPageBytes + 1 : 0, 'a'));
+  }
+  return answer;
+}

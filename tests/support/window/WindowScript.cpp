@@ -122,27 +122,6 @@ void TWindowScript::open(bool loud) {
   FChecks = std::make_unique<QSignalSpy>(FForm->feedWatch(), &TFeedWatch::checked);
 }
 
-void TWindowScript::serve(const QStringList &words) {
-  const QByteArray path = words.value(0) == u"panel" ? kPanelPath : words.value(0).toUtf8();
-  const QString kind = words.value(1);
-  TTestResponse answer = TTestResponse::error(words.value(2).toInt());
-  if (kind == u"feed") {
-    answer = TTestResponse::ok(FeedOf(words.mid(2)), "application/rss+xml");
-  } else if (kind == u"tagged") { // a feed with an ETag, its first word
-    answer = TTestResponse::ok(FeedOf(words.mid(3)), "application/rss+xml");
-    answer.headers = {{"ETag", words.value(2).toUtf8()}};
-  } else if (kind == u"page") { // a side panel page: its title and one link, in Windows-1251
-    answer = TTestResponse::ok(TCodepage::toCp1251(
-        u"<html><head><title>%1</title></head><body><a href=\"https://example.org/\">%2</a>"
-        u"</body></html>"_s.arg(words.value(2), words.value(3))));
-  } else if (kind == u"empty") {
-    answer = TTestResponse::ok({});
-  } else if (kind == u"big") {
-    answer = TTestResponse::ok(QByteArray(kZentaraMaxPageBytes + 1, 'a'));
-  }
-  FServer->route(path, answer);
-}
-
 // Out of sight and back the ways a user goes; the window settles first.
 void TWindowScript::way(const QString &how) {
   if (how == u"minimise")
@@ -186,8 +165,9 @@ void TWindowScript::step(const QString &line) {
     QVERIFY(file.open(QIODevice::ReadOnly) &&
             file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0)),
                              QFileDevice::FileModificationTime));
-  } else if (op == u"serve") {
-    serve(words);
+  } else if (op == u"serve") { // "panel" for the side panel's page
+    FServer->route(words.value(0) == u"panel" ? kPanelPath : words.value(0).toUtf8(),
+                   ScriptAnswer(words.value(1), words.mid(2)));
   } else if (op == u"open") { // "loud": with balloons and sounds
     open(rest == u"loud");
   } else if (op == u"tray") { // the tray the window finds from now on

@@ -48,7 +48,6 @@ private:
   void writeIni(const QString &name, const QString &lines);
   void writeSites(const QString &spec);
   void open(bool loud);
-  void serve(const QStringList &words);
   void way(const QString &how);
   void setting(const QString &name, int value);
   QStringList viewLines() const;
