@@ -2,10 +2,8 @@
 // in the menu bar and the tray, all drawn from the reader's choice, and the
 // update interval and the typing pause that ask it to read again.
 #include "app/MenuItems.h"
-#include "app/RSSViewItem.h"
 #include "app/Unit1.h"
 #include "components/KivTabSet.h"
-#include "components/URLLbl.h"
 #include "feeds/FeedWatch.h"
 #include "settings/Unit2.h"
 
