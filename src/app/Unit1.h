@@ -92,8 +92,6 @@ public:
   // The status line as shown: one space and the text.
   QString statusText() const { return FStatusLine.text(); }
   bool zentaraPanelVisible() const;
-  // What hiding the side panel gives back to the window's width.
-  static constexpr int kZentaraPanelWidth = 160;
 
 Q_SIGNALS:
   // Every outcome as it is reported to the user, for listeners such as a log.
@@ -110,6 +108,9 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
 
 private:
+  // What hiding the side panel gives back to the window's width.
+  static constexpr int kZentaraPanelWidth = 160;
+
   // --- Controls (objectName = the field's name) ---
   QStatusBar *StatusBar1;
   QLabel *StatusBar1Text;
