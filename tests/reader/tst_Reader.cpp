@@ -267,17 +267,11 @@ class TestReader : public QObject {
                 v.jumpOn ? u" on"_s : QString(), v.filterBoxOn ? u", filter box on"_s : QString())};
   }
 
-  // Every file of the data folder but the sounds; the archive in full.
   QString dump(const QString &line) {
     QStringList out{u"> "_s + line};
     for (const QString &entry : std::exchange(FLog, {}))
       out << u"  "_s + masked(entry);
-    const QList<TTestRequest> requests = FServer->requests();
-    QStringList paths;
-    for (const TTestRequest &request : requests.mid(FRequests))
-      paths << QString::fromUtf8(request.target);
-    FRequests = requests.size();
-    if (!paths.isEmpty())
+    if (const QStringList paths = NewRequests(*FServer, FRequests); !paths.isEmpty())
       out << u"  requests: "_s + paths.join(u' ');
     // The archive in full; small files as they are, larger ones by size.
     const QStringList changes = FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {

@@ -59,6 +59,19 @@ private:
   std::map<QString, QByteArray> FFiles;
 };
 
+// The requests the server has had since the last look, as "requests: <path> ..."; a
+// conditional one names what it asked about.
+inline QStringList NewRequests(const TTestHttpServer &server, qsizetype &seen) {
+  QStringList paths;
+  const QList<TTestRequest> requests = server.requests();
+  for (const TTestRequest &r : requests.mid(seen))
+    paths << QString::fromUtf8(r.target + (r.hasHeader("If-None-Match")
+                                               ? " (if not " + r.header("If-None-Match") + ')'
+                                               : QByteArray()));
+  seen = requests.size();
+  return paths;
+}
+
 // The answer a script's "serve <path> <kind> <words>" asks for: "feed" and its
 // item titles, "tagged" an ETag then titles, "file" one of tests/data/mainwindow/feeds,
 // "text", "page" a side panel page's title and link (in Windows-1251), "redirect",

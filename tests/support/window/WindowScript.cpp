@@ -337,14 +337,7 @@ QString TWindowScript::dump(const QString &line) {
     said.sort();
   for (const QString &entry : said)
     out << u"  "_s + masked(entry);
-  QStringList paths;
-  const QList<TTestRequest> requests = FServer->requests();
-  for (const TTestRequest &request : requests.mid(FRequests))
-    paths << QString::fromUtf8(request.path +
-                               (request.hasHeader("If-None-Match")
-                                    ? " (if not " + request.header("If-None-Match") + ')'
-                                    : QByteArray()));
-  FRequests = requests.size();
+  QStringList paths = NewRequests(*FServer, FRequests);
   if (FSortStep) { // the watch's rounds: which feeds, not how often
     paths.sort();
     paths.removeDuplicates();
