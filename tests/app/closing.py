@@ -5,40 +5,37 @@ bus, and must end at once with status 0 and no sanitizer report, the previous co
 kept. Usage: closing.py path/to/vx"""
 
 import os
+import pathlib
 import sys
 import wave
 
 from vxrun import Server, Window, check, close, folder, main, out, run, start, wait_until
 
 OLD_COPY = b"<rss><channel><title>previous good copy</title></channel></rss>"
-FEED = os.path.join("xml", "1rss.xml")
 
 
 def closing(vx, moment, by_signal):
     server = Server(stalled={"/a/rss.xml"} if moment == "transfer" else ())
     path = folder(vx, server.boards("/a/rss.xml"))
-    os.makedirs(os.path.join(path, "xml"))
-    with open(os.path.join(path, FEED), "wb") as f:
-        f.write(OLD_COPY)
-    os.utime(os.path.join(path, FEED), (0, 0))  # long stale: it is downloaded again
+    feed = pathlib.Path(path, "xml", "1rss.xml")
+    feed.parent.mkdir()
+    feed.write_bytes(OLD_COPY)
+    os.utime(feed, (0, 0))  # long stale: it is downloaded again
     with wave.open(os.path.join(path, "sounds", "update.wav"), "wb") as w:
         w.setparams((1, 2, 44100, 0, "NONE", None))
         w.writeframes(b"\0\0" * 44100 * 30)  # played once the download is done
     process = start(path)
     window = Window(process)
-    window.choose_tab("Site A")
+    window.click("page tab", "Site A")
     status = "Обновление данных с сервера" if moment == "transfer" else "Обновление выполнено"
     wait_until(f"the window to say {status!r}", lambda: status in window.status())
     if moment == "sound":
         wait_until("the sound to play", lambda: out("pactl", "list", "short", "sink-inputs"))
     close(process, by_signal)
-    with open(os.path.join(path, FEED), "rb") as f:
-        check(moment == "sound" or f.read() == OLD_COPY,
-              "the previous copy of the feed was not kept")
+    check(moment == "sound" or feed.read_bytes() == OLD_COPY,
+          "the previous copy of the feed was not kept")
 
 
-if __name__ == "__main__":
-    vx = os.path.abspath(sys.argv[1])
-    main(*[run(f"closing: by {'SIGTERM' if by_signal else 'close request'} during the {moment}",
-               closing, vx, moment, by_signal)
-           for moment in ("transfer", "sound") for by_signal in (False, True)])
+main(*[run(f"closing: by {'SIGTERM' if by_signal else 'close request'} during the {moment}",
+           closing, os.path.abspath(sys.argv[1]), moment, by_signal)
+       for moment in ("transfer", "sound") for by_signal in (False, True)])

@@ -1,15 +1,14 @@
 #!/usr/bin/python3
-"""The real vx as a package installs it and as the session starts it at login: installed into a
-prefix, it keeps its data in the user's data folder and plays its sounds from share/vornix;
-started with --hidden it refreshes from the tray without showing the window.
-Usage: installed.py build-folder"""
+"""The real vx installed into a prefix and started with --hidden, as at login: it waits in the
+tray without showing the window, keeps its data in the user's data folder and plays its sounds
+from share/vornix. Usage: installed.py build-folder"""
 
 import os
 import subprocess
 import sys
 
-from vxrun import (Server, check, close, double_click_icon, folder, main, out, put, run, scratch,
-                   shown, start, tray_icon, wait_until, window_id)
+from vxrun import (check, close, double_click_icon, main, out, run, scratch, shown, start,
+                   tray_icon, wait_until, window_id)
 
 
 def installed(build):
@@ -19,7 +18,10 @@ def installed(build):
     subprocess.run(["cmake", "--install", build, "--prefix", prefix], check=True,
                    stdout=subprocess.DEVNULL)
     env = {"HOME": home, "XDG_DATA_HOME": "", "XDG_CONFIG_HOME": ""}
-    process = start(root, env=env, command=[os.path.join(prefix, "bin", "vx")])
+    process = start(root, env=env, command=[os.path.join(prefix, "bin", "vx"), "--hidden"])
+    wait_until("the icon in the tray", tray_icon)
+    check(window_id(process.pid) is None, "the window showed")
+    double_click_icon()
     shown(process)
     data = os.path.join(home, ".local", "share", "Vornix")
     check(os.path.isfile(os.path.join(data, "html", "null.txt")), "no data folder in the home")
@@ -34,19 +36,4 @@ def installed(build):
     check(os.listdir(os.path.join(prefix, "bin")) == ["vx"], "vx wrote beside itself")
 
 
-def hidden(vx):
-    server = Server()
-    path = folder(vx, server.boards("/a/rss.xml"))
-    put(path, "vx.ini", "[Form1]\nTForm1_Form1_TLabel_lti_Caption=1\n")
-    process = start(path, "--hidden")
-    wait_until("the first refresh", lambda: "/a/rss.xml" in server.requests)
-    wait_until("the icon in the tray", tray_icon)
-    check(window_id(process.pid) is None, "the window showed")
-    double_click_icon()
-    shown(process)
-    close(process, by_signal=True)
-
-
-if __name__ == "__main__":
-    build = os.path.abspath(sys.argv[1])
-    main(run("installed", installed, build), run("hidden", hidden, os.path.join(build, "vx")))
+main(run("installed", installed, os.path.abspath(sys.argv[1])))

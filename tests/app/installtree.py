@@ -5,6 +5,7 @@ Usage: installtree.py path/to/cmake path/to/build version"""
 
 import configparser
 import os
+import pathlib
 import struct
 import subprocess
 import sys
@@ -26,24 +27,19 @@ def run(*command):
     return done.returncode, (done.stdout + done.stderr).strip()
 
 
-def file_problems(prefix):
-    missing = [f"{p} is missing" for p in EXPECTED if not os.path.isfile(f"{prefix}/{p}")]
-    yield from missing
-    if missing:
+def problems(prefix, version):
+    if missing := [f"{p} is missing" for p in EXPECTED if not os.path.isfile(f"{prefix}/{p}")]:
+        yield from missing
         return
     if not os.access(f"{prefix}/bin/vx", os.X_OK):
         yield "bin/vx is not executable"
     for name in set(os.listdir(f"{prefix}/share/vornix/sounds")) - SOUNDS:
         yield f"share/vornix/sounds/{name} is not one of the event sounds"
     for path, n in ICONS.items():
-        with open(f"{prefix}/{path}", "rb") as f:
-            head = f.read(24)
+        head = pathlib.Path(prefix, path).read_bytes()[:24]
         png = head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR"
         if (size := struct.unpack(">II", head[16:24]) if png else "not a PNG") != (n, n):
             yield f"the {n}x{n} icon is {size}"
-
-
-def entry_problems(prefix, version):
     # Errors and warnings fail; hints, infos and pedantic notes are advice. validate-tree checks
     # the metadata and that the desktop entry it launches is installed beside it.
     for command in (("desktop-file-validate", f"{prefix}/{DESKTOP}"),
@@ -70,14 +66,11 @@ def entry_problems(prefix, version):
 def main(cmake, build, version):
     with tempfile.TemporaryDirectory(prefix="vx-install-") as prefix:
         status, report = run(cmake, "--install", build, "--prefix", prefix)
-        problems = ([f"cmake --install failed:\n{report}"] if status else
-                    list(file_problems(prefix)) or list(entry_problems(prefix, version)))
-    for problem in problems:
-        print(f"installtree: {problem}", file=sys.stderr)
-    if not problems:
-        print(f"installtree: {len(EXPECTED)} files installed; entry and metadata valid")
-    return 1 if problems else 0
+        found = ([f"cmake --install failed:\n{report}"] if status else
+                 list(problems(prefix, version)))
+    for problem in found or [f"{len(EXPECTED)} files installed; entry and metadata valid"]:
+        print(f"installtree: {problem}", file=sys.stderr if found else sys.stdout)
+    return 1 if found else 0
 
 
-if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:4]))
+sys.exit(main(*sys.argv[1:4]))

@@ -3,6 +3,7 @@
 comes and goes), each in a session of its own. Usage: traymodes.py vx with-desktop"""
 
 import os
+import pathlib
 import subprocess
 import sys
 import time
@@ -24,15 +25,12 @@ def xembed(process, window):
 
 
 def sni(process, window):
-    items = os.path.join(os.environ["VORNIX_SESSION_LOGS"], "sni-items.log")
-    wait_until("an item registered", lambda: os.path.exists(items) and os.path.getsize(items))
-    with open(items) as f:
-        service, path = f.readline().split()
+    log = pathlib.Path(os.environ["VORNIX_SESSION_LOGS"], "sni-items.log")
+    service, path = wait_until("an item registered", lambda: log.read_text().split()[:2])
     for visible in (False, True):  # what a host does on a click: the one gesture there is
         subprocess.run(["gdbus", "call", "--session", "-d", service, "-o",
                         path if path.startswith("/") else "/StatusNotifierItem", "-m",
-                        "org.kde.StatusNotifierItem.Activate", "0", "0"], check=True,
-                       stdout=subprocess.DEVNULL)
+                        "org.kde.StatusNotifierItem.Activate", "0", "0"], check=True)
         shown(process, visible)
 
 
@@ -63,9 +61,8 @@ def inside(mode, vx):
     close(process, by_signal=True)
 
 
-if __name__ == "__main__":
-    if sys.argv[1] == "--inside":
-        main(run(f"traymodes {sys.argv[2]}", inside, *sys.argv[2:]))
-    main(*[subprocess.run([sys.argv[2], *options, sys.executable, os.path.abspath(__file__),
-                           "--inside", mode, os.path.abspath(sys.argv[1])]).returncode == 0
-           for mode, (options, _) in SESSIONS.items()])
+if sys.argv[1] == "--inside":
+    main(run(f"traymodes {sys.argv[2]}", inside, *sys.argv[2:]))
+main(*[subprocess.run([sys.argv[2], *options, sys.executable, os.path.abspath(__file__),
+                       "--inside", mode, os.path.abspath(sys.argv[1])]).returncode == 0
+       for mode, (options, _) in SESSIONS.items()])

@@ -4,6 +4,7 @@ each program wrote. Nothing is left behind."""
 
 import http.server
 import os
+import pathlib
 import shutil
 import signal
 import subprocess
@@ -16,27 +17,22 @@ from xml.sax.saxutils import escape
 import pyatspi
 
 FIELDS = ("title", "link", "description", "category")
-SITE_A = [dict(zip(FIELDS, i)) for i in [
+BOARDS = {"/a/rss.xml": ("Site A", "All", [
     ("Сайт-визитка на Qt", "https://a.example/p?id=1", "Нужен сайт из трёх страниц.", "Веб"),
     ("Парсер RSS-лент", "https://a.example/p?id=1&x=2",
      "Первая строка задания.\nВторая строка: срок неделя.", "Программирование"),
-    ("Логотип для магазина", "https://a.example/p?id=3", "Три варианта на выбор.", "Дизайн")]]
-SITE_B = [dict(zip(FIELDS, ("Перевод инструкции", "https://b.example/job/7",
-                            "Двадцать страниц, с английского.", "Тексты")))]
-SITE_C = [dict(zip(FIELDS, ("Бот для Telegram", "https://c.example/t/1", "Заказ на неделю.",
-                            "Боты")))]
-BOARDS = {"/a/rss.xml": ("Site A", "All", SITE_A), "/b/jobs.xml": ("Site B", "Jobs", SITE_B),
-          "/c/new.xml": ("Site C", "New", SITE_C)}
+    ("Логотип для магазина", "https://a.example/p?id=3", "Три варианта на выбор.", "Дизайн")]),
+    "/b/jobs.xml": ("Site B", "Jobs", [("Перевод инструкции", "https://b.example/job/7",
+                                        "Двадцать страниц, с английского.", "Тексты")]),
+    "/c/new.xml": ("Site C", "New", [("Бот для Telegram", "https://c.example/t/1",
+                                      "Заказ на неделю.", "Боты")])}
+SITE_A, SITE_B, SITE_C = ([dict(zip(FIELDS, i)) for i in b[2]] for b in BOARDS.values())
 STARTED, SERVERS, FOLDERS = [], [], []
-
-
-class Failure(Exception):
-    pass
 
 
 def check(ok, what):
     if not ok:
-        raise Failure(what)
+        raise AssertionError(what)
 
 
 def out(*command):
@@ -49,28 +45,30 @@ def wait_until(what, read, want=True, timeout=15):
     while True:
         try:
             last = read()
-        except Failure:
+        except AssertionError:
             raise
         except Exception as e:  # the tree changes under our feet while the window updates
             last = e
         if last == want if want is not True else last and not isinstance(last, Exception):
             return last
         if time.monotonic() > deadline:
-            raise Failure(f"{what}: expected {'something' if want is True else repr(want)}, "
-                          f"got {last!r}")
+            raise AssertionError(f"{what}: expected "
+                                 f"{'something' if want is True else repr(want)}, got {last!r}")
         time.sleep(0.1)
 
 
-def board(path):
-    """A board's feed as RSS 2.0, or None for a path that is none."""
-    if path not in BOARDS:
-        return None
-    title, _, items = BOARDS[path]
-    item = "".join("<item>" + "".join(f"<{k}>{escape(i[k])}</{k}>" for k in FIELDS)
+def rss(title, items):
+    """A feed of items (FIELDS' values, in order) as RSS 2.0."""
+    item = "".join("<item>" + "".join(f"<{k}>{escape(v)}</{k}>" for k, v in zip(FIELDS, i))
                    + "<pubDate>Mon, 03 Jun 2024 10:00:00 +0300</pubDate></item>" for i in items)
     return ('<?xml version="1.0" encoding="UTF-8"?><rss version="2.0"><channel>'
             f"<title>{title}</title><link>https://example.org/</link>"
-            f"<description>{title}</description>{item}</channel></rss>").encode(), {}
+            f"<description>{title}</description>{item}</channel></rss>").encode()
+
+
+def board(path):
+    """A board's feed, or None for a path that is none."""
+    return (rss(BOARDS[path][0], BOARDS[path][2]), {}) if path in BOARDS else None
 
 
 class Answer(http.server.BaseHTTPRequestHandler):
@@ -127,20 +125,14 @@ def scratch():
 
 def put(folder, name, text):
     """Writes a file as the Windows program does: CP1251 with CR LF."""
-    with open(os.path.join(folder, name), "wb") as f:
-        f.write(text.replace("\n", "\r\n").encode("cp1251"))
+    pathlib.Path(folder, name).write_bytes(text.replace("\n", "\r\n").encode("cp1251"))
 
 
 def folder(vx, sites=None):
-    """A data folder with vx as ./vx, what ships beside it, and a catalogue of the archive and
-    sites ({title: {feed name: address}})."""
+    """A data folder with ./vx, what ships beside it and a catalogue ({site: {feed: address}})."""
     path, here = scratch(), os.path.dirname(vx)
-    shutil.copy(vx, os.path.join(path, "vx"))
-    for shipped in ("defaultvx.html", "sounds"):  # a test-only build may have neither
-        if os.path.isfile(source := os.path.join(here, shipped)):
-            shutil.copy(source, path)
-        elif os.path.isdir(source):
-            shutil.copytree(source, os.path.join(path, shipped))
+    shipped = filter(os.path.exists, [os.path.join(here, s) for s in ("defaultvx.html", "sounds")])
+    subprocess.run(["cp", "-r", vx, *shipped, path], check=True)  # a test-only build may ship none
     catalogue = "[item_0]\ntitle=Архив\n00_name=Архив сообщений\n00_url=vx_arhive.xml\n"
     for n, (title, feeds) in enumerate((sites or {}).items(), 1):
         catalogue += f"[item_{n}]\ntitle={title}\n" + "".join(
@@ -150,16 +142,13 @@ def folder(vx, sites=None):
     return path
 
 
-def start(path, *args, env=None, command=None, offscreen=False):
-    """./vx (or command) run in path offscreen, or on the desktop and readable through the
-    accessibility bus."""
-    environment = dict(os.environ, QT_QPA_PLATFORM="offscreen", no_proxy="127.0.0.1",
-                       **(env or {}))
-    if not offscreen:
-        del environment["QT_QPA_PLATFORM"]
-        environment.update(QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+def start(path, env=None, command=None, offscreen=False):
+    """./vx (or command) run in path: offscreen, or on the desktop and the accessibility bus."""
+    shows = (dict(QT_QPA_PLATFORM="offscreen") if offscreen else dict(
+        QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+    environment = dict(os.environ, no_proxy="127.0.0.1", **shows, **(env or {}))
     output = tempfile.TemporaryFile("w+")  # outside the folder; no pipe a chatty vx could fill
-    STARTED.append(subprocess.Popen(command or ["./vx", *args], cwd=path, env=environment,
+    STARTED.append(subprocess.Popen(command or ["./vx"], cwd=path, env=environment,
                                     stdout=output, stderr=subprocess.STDOUT))
     STARTED[-1].output = output
     return STARTED[-1]
@@ -171,13 +160,9 @@ def said(process):
 
 
 def ended(process, status=0, timeout=15):
-    """A sanitizer report ends vx with a status of its own."""
-    try:
-        process.wait(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"{process.args[0]} still runs after {timeout} s") from None
-    check(process.returncode == status,
-          f"{process.args[0]} ended with status {process.returncode}")
+    """What it wrote; a sanitizer report ends vx with a status of its own."""
+    wait_until(f"{process.args[0]} to end", process.poll, status, timeout)
+    return said(process)
 
 
 def close(process, by_signal=False):
@@ -223,26 +208,16 @@ class Window:
 
     def __init__(self, process):
         self.process = process
-        self.app = wait_until("vx on the accessibility bus", lambda: self._alive() and next(
+        self.app = wait_until("vx on the accessibility bus", lambda: next(
             (a for a in pyatspi.Registry.getDesktop(0)
              if a is not None and a.get_process_id() == process.pid and a.childCount), None))
 
-    def _alive(self):
+    def find(self, role=None, name=None, description=None):
         check(self.process.poll() is None, f"vx ended with status {self.process.returncode}")
-        return True
-
-    def nodes(self):
-        self._alive()
         self.app.clearCache()  # read the window as it is now
-        stack = [self.app]
-        while stack:
-            node = stack.pop()
-            yield node
-            stack.extend(reversed([c for c in node if c is not None]))
-
-    def find(self, role, name=None):
-        return next((n for n in self.nodes()
-                     if n.getRoleName() == role and name in (None, n.name)), None)
+        return pyatspi.findDescendant(self.app, lambda n: role in (None, n.getRoleName())
+                                      and name in (None, n.name)
+                                      and description in (None, n.description))
 
     def box(self, role, name=None):
         return wait_until(f"{role} {name!r}", lambda: self.find(role, name)).queryComponent(
@@ -253,12 +228,11 @@ class Window:
         # whose address is its description), the date, the category and the comments link.
         view = self.find("frame", "Элемент ленты")
         labels = [c for c in view if c.getRoleName() == "label"]
-        memo = next(c for c in view if c.name == "Описание").queryText()
-        return dict(title=labels[0].name, link=labels[0].description,
-                    description=memo.getText(0, -1), category=labels[2].name)
+        memo = next(c for c in view if c.name == "Описание").queryText().getText(0, -1)
+        return dict(zip(FIELDS, (labels[0].name, labels[0].description, memo, labels[2].name)))
 
     def status(self):
-        return next(n.name for n in self.nodes() if n.description == "Строка состояния")
+        return self.find(description="Строка состояния").name
 
     def click(self, role, name):
         box = self.box(role, name)
@@ -276,10 +250,6 @@ class Window:
     def selected(self, tab):
         return self.find("page tab", tab).getState().contains(pyatspi.STATE_SELECTED)
 
-    def choose_tab(self, name):
-        self.click("page tab", name)
-        wait_until(f"tab {name!r} to be selected", lambda: self.selected(name))
-
 
 def run(name, case, *args):
     """Plays case(*args) and tells how it went; True when it passed."""
@@ -295,15 +265,13 @@ def run(name, case, *args):
             print(f"--- what {process.args[0]} wrote:", said(process), sep="\n", file=sys.stderr)
         return False
     finally:
-        for process in STARTED:
-            process.kill()
-            process.wait()
-        for server in SERVERS:
-            server.shutdown()
+        while STARTED:
+            with STARTED.pop() as process:  # leaving it waits for it
+                process.kill()
+        while SERVERS:
+            SERVERS.pop().shutdown()
         while FOLDERS:
             shutil.rmtree(FOLDERS.pop(), ignore_errors=True)
-        STARTED.clear()
-        SERVERS.clear()
 
 
 def main(*results):
