@@ -26,10 +26,8 @@ namespace {
 using Actions = QHash<QString, std::function<void(const QStringList &words)>>;
 void play(const QString &file, const Actions &actions,
           const std::function<void(const QString &line)> &after) {
-  for (const QString &line : QString::fromUtf8(contentOf(file)).split(u'\n')) {
+  for (const QString &line : ScriptLines(file)) {
     QStringList words = line.split(u' ', Qt::SkipEmptyParts);
-    if (words.isEmpty() || line.startsWith(u'#'))
-      continue;
     words.replaceInStrings(QRegularExpression(u"^\"\"$"_s), QString());
     const auto action = actions.value(words.takeFirst());
     if (!action)

@@ -5,7 +5,6 @@
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -20,36 +19,28 @@ QByteArray feed(const QByteArray &items, const QByteArray &prolog = {}) {
   return prolog + "<rss version=\"2.0\"><channel><title>Board</title>" + items + "</channel></rss>";
 }
 
-// Quoted and escaped as Qt's debug output does it, with the non-breaking
-// space spelt out too, so that every character of a dump can be told apart.
-QString quoted(const QString &text) {
-  QString out;
-  QDebug(&out).nospace() << text;
-  return out.replace(u'\u00a0', u"\\u00a0"_s);
-}
-
 // The header as written, then each item's fields as the program takes them:
 // normalised where they are shown, raw where they are not.
 QString dumpOf(const TFeedParseResult &r) {
   static const QStringList statuses{u"ok"_s, u"parse error"_s, u"other error"_s, u"web page"_s};
   if (!r.ok())
-    return u"status: %1\nmessage: %2\n"_s.arg(statuses[r.status], quoted(r.message));
+    return u"status: %1\nmessage: %2\n"_s.arg(statuses[r.status], Quoted(r.message));
   static const QStringList formats{u"unknown"_s, u"rss"_s, u"rdf"_s, u"atom"_s, u"json feed"_s};
   const TFeedContent &c = *r.content;
   QString dump = u"status: ok%1\nformat: %2\nroot has children: %3\ntitle: %4\nlink: %5\n"
                  u"lastBuildDate: %6\nitems: %7\n"_s.arg(
                      r.recovered ? u", recovered"_s : QString(), formats[int(c.format)],
-                     c.rootHasChildren ? u"yes"_s : u"no"_s, quoted(c.title), quoted(c.link),
-                     quoted(c.lastBuildDate), QString::number(c.items.size()));
+                     c.rootHasChildren ? u"yes"_s : u"no"_s, Quoted(c.title), Quoted(c.link),
+                     Quoted(c.lastBuildDate), QString::number(c.items.size()));
   for (qsizetype n = 0; n < c.items.size(); ++n) {
     const TFeedItem &i = c.items.at(n);
     dump +=
         u"\nitem %1\n  title: %2\n  link: %3\n  raw link: %4\n  description: %5\n  pubDate: %6\n"
         u"  dc:date: %7\n  category: %8\n  comments: %9\n  id: %10\n"_s.arg(
-            QString::number(n), quoted(i.title()), quoted(i.link()), quoted(i.rawLink()),
-            quoted(i.description()), quoted(i.raw(TFeedItem::PubDate)),
-            quoted(i.raw(TFeedItem::DcDate)), quoted(i.raw(TFeedItem::Category)),
-            quoted(i.raw(TFeedItem::Comments)), quoted(i.raw(TFeedItem::Id)));
+            QString::number(n), Quoted(i.title()), Quoted(i.link()), Quoted(i.rawLink()),
+            Quoted(i.description()), Quoted(i.raw(TFeedItem::PubDate)),
+            Quoted(i.raw(TFeedItem::DcDate)), Quoted(i.raw(TFeedItem::Category)),
+            Quoted(i.raw(TFeedItem::Comments)), Quoted(i.raw(TFeedItem::Id)));
   }
   return dump;
 }
@@ -183,9 +174,8 @@ private Q_SLOTS:
     QFETCH(QString, input);
     const TTempDataFolder folder;
     QString dump;
-    for (const QString &address : QString::fromUtf8(contentOf(input)).split(u'\n'))
-      if (!address.isEmpty() && !address.startsWith(u'#'))
-        dump += address + u"\n  "_s + FeedFileName(12, address).mid(folder.path().size()) + u'\n';
+    for (const QString &address : ScriptLines(input))
+      dump += address + u"\n  "_s + FeedFileName(12, address).mid(folder.path().size()) + u'\n';
     compareWithGolden(input, dump);
   }
 };

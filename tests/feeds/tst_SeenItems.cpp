@@ -60,9 +60,7 @@ private Q_SLOTS:
   void newItems() {
     QFETCH(QString, input);
     QString dump;
-    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
-      if (line.isEmpty() || line.startsWith(u'#'))
-        continue;
+    for (const QString &line : ScriptLines(input)) {
       QList<int> items;
       for (const QString &word : line.split(u' ', Qt::SkipEmptyParts))
         for (int n = word.section(u".."_s, 0, 0).toInt();

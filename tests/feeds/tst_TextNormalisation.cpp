@@ -142,9 +142,7 @@ private Q_SLOTS:
   void decodesReferencesAsABrowser() {
     QFETCH(QString, input);
     QString dump;
-    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
-      if (line.isEmpty() || line.startsWith(u'#'))
-        continue;
+    for (const QString &line : ScriptLines(input)) {
       dump += line + u"\n  "_s;
       for (const QChar c : StripMarkup(line))
         dump += c.category() == QChar::Other_Control || c.category() == QChar::Other_Format

@@ -13,7 +13,7 @@ private Q_SLOTS:
   // then the new items, "title|link|description" a line; the dump is the alert, if any.
   void alert() {
     QFETCH(QString, input);
-    QStringList lines = QString::fromUtf8(contentOf(input)).split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines = ScriptLines(input);
     const QString box = lines.takeFirst();
     QList<TFeedItem> fresh;
     for (const QString &line : lines) {

@@ -44,10 +44,8 @@ private Q_SLOTS:
     const QDateTime start(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
     const QStringList outcomes{u"checked"_s, u"not modified"_s, u"deferred"_s, u"failed"_s};
     QString dump;
-    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
+    for (const QString &line : ScriptLines(input)) {
       const QStringList w = line.split(u' ');
-      if (line.isEmpty() || line.startsWith(u'#'))
-        continue;
       TTestResponse response = TTestResponse::error(w.value(1).toInt());
       const QString seen = TSeenItems::fileName(address);
       for (const QString &word : w.mid(2)) {

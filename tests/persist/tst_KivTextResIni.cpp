@@ -183,10 +183,8 @@ private Q_SLOTS:
            QTRY_VERIFY(!window.form.findChild<QMessageBox *>());
          }},
     };
-    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
+    for (const QString &line : ScriptLines(input)) {
       QStringList words = line.split(u' ', Qt::SkipEmptyParts);
-      if (words.isEmpty() || line.startsWith(u'#'))
-        continue;
       print(u"> "_s + line);
       const auto step = steps.value(words.takeFirst());
       QVERIFY2(step, qPrintable(line));

@@ -18,16 +18,6 @@ class TestStoredValue : public QObject {
     return {crypt, key, FFolder};
   }
 
-  // Percent escapes for what a dump line would hide.
-  static QString escaped(const QString &text) {
-    QString out;
-    for (const QChar c : text)
-      out += c.unicode() < 0x20 || c == u'%'
-                 ? u'%' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0')
-                 : QString(c);
-    return out;
-  }
-
 private Q_SLOTS:
   void init() {
     QDir(FFolder).removeRecursively();
@@ -49,13 +39,9 @@ private Q_SLOTS:
   void values() {
     QFETCH(QString, input);
     QString dump;
-    for (const QByteArray &line : contentOf(input).split('\n')) {
-      if (line.isEmpty() || line.startsWith('#'))
-        continue;
-      QStringList c{QString::fromUtf8(line)};
-      for (const QByteArray &field : line.split('|'))
-        c << QString::fromUtf8(QByteArray::fromPercentEncoding(field))
-                 .replace(u"@ROOT@"_s, FRoot.path());
+    for (const QString &line : ScriptLines(input)) {
+      const QStringList c =
+          QStringList{line} + PercentFields(line).replaceInStrings(u"@ROOT@"_s, FRoot.path());
       QVERIFY(QDir(FFolder).removeRecursively() && QDir().mkpath(FFolder));
       QString stored = c[2], back, error;
       if (input.endsWith(u"/encode")) {
@@ -65,8 +51,8 @@ private Q_SLOTS:
         const bool spilled = stored == u"file::"_s + SideFileName(naming);
         const QString side = FFolder + u'/' + stored.mid(6) + u".txt";
         dump += c[0] +
-                (spilled ? u"\n  side file "_s + escaped(QString::fromUtf8(contentOf(side)))
-                         : u"\n  line "_s + escaped(stored)) +
+                (spilled ? u"\n  side file "_s + PercentEscaped(QString::fromUtf8(contentOf(side)))
+                         : u"\n  line "_s + PercentEscaped(stored)) +
                 u'\n';
         QCOMPARE(QDir(FFolder).entryList(QDir::Files).size(), spilled ? 1 : 0);
         QVERIFY(DecodeStoredValue(stored, scheme, back));
@@ -80,7 +66,7 @@ private Q_SLOTS:
         put(at, c[3].toUtf8());
       const bool read = DecodeStoredValue(stored, options(c[1] == u"1"), back, &error);
       QCOMPARE(error.isEmpty(), read);
-      dump += c[0] + (read ? u"\n  reads "_s + escaped(back) : u"\n  fails"_s) + u'\n';
+      dump += c[0] + (read ? u"\n  reads "_s + PercentEscaped(back) : u"\n  fails"_s) + u'\n';
     }
     compareWithGolden(input, dump);
   }

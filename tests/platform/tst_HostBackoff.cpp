@@ -19,8 +19,7 @@ private Q_SLOTS:
     QCOMPARE(host, u"board.example.org"_s);
     THostBackoff backoff;
     QString dump;
-    for (const QString &line :
-         QString::fromUtf8(contentOf(input)).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QString &line : ScriptLines(input)) {
       const QStringList word = line.split(u' ');
       const QDateTime now = start.addSecs(word.value(0).toLongLong());
       if (word.value(1) == u"?")

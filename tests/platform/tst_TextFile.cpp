@@ -14,14 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Quoted and escaped as Qt's debug output does it, with the no-break space
-// spelt out too, so that blanks, quotes and line ends can be told apart.
-QString quoted(const QString &text) {
-  QString out;
-  QDebug(&out).nospace() << text;
-  return out.replace(u'\u00a0', u"\\u00a0"_s);
-}
-
 // A row per tests/data/ini/<folder>/<case><sidecar>, giving its path without the suffix.
 void addCases(const QString &folder, const QString &sidecar) {
   QTest::addColumn<QString>("stem");
@@ -34,16 +26,16 @@ void addCases(const QString &folder, const QString &sidecar) {
 // The key's value, <none> when it reads as missing.
 QString valueOf(const TIniFile &ini, const QString &section, const QString &key) {
   const QString value = ini.ReadString(section, key, u"\uFFFF"_s);
-  return value == u"\uFFFF"_s ? u"<none>"_s : quoted(value);
+  return value == u"\uFFFF"_s ? u"<none>"_s : Quoted(value);
 }
 
 // Whether the section exists and has keys, then its keys in order with their values.
 QString sectionDump(const TIniFile &ini, const QString &section) {
   QString dump = u"section %1 %2, %3\n"_s.arg(
-      quoted(section), ini.SectionExists(section) ? u"exists"_s : u"missing"_s,
+      Quoted(section), ini.SectionExists(section) ? u"exists"_s : u"missing"_s,
       ini.SectionHasKeys(section) ? u"has keys"_s : u"no keys"_s);
   for (const QString &key : ini.ReadSection(section))
-    dump += u"  %1 = %2\n"_s.arg(quoted(key), valueOf(ini, section, key));
+    dump += u"  %1 = %2\n"_s.arg(Quoted(key), valueOf(ini, section, key));
   return dump;
 }
 
@@ -124,70 +116,62 @@ private Q_SLOTS:
     QString dump;
     for (const QString &section : ini.ReadSections())
       dump += sectionDump(ini, section);
-    for (const QString &line :
-         QString::fromUtf8(contentOf(stem + u".lookups"_s)).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QString &line : ScriptLines(stem + u".lookups"_s)) {
       const QString section = line.section(u'|', 0, 0), key = line.section(u'|', 1);
       dump += u"lookup "_s +
               (line.contains(u'|')
-                   ? u"%1 %2 = %3\n"_s.arg(quoted(section), quoted(key), valueOf(ini, section, key))
+                   ? u"%1 %2 = %3\n"_s.arg(Quoted(section), Quoted(key), valueOf(ini, section, key))
                    : sectionDump(ini, section));
     }
     compareWithGolden(stem + u".ini"_s, dump);
   }
 
-  // Each ini/edit/<case>.edit holds one edit, "write|section|key|value", "erase|section"
-  // or "delete|section|key", made to a copy of <case>.ini (no file when there is none);
-  // <case>.ini.expected holds the file's bytes afterwards, a quoted line per line
-  // ("<missing>": still none), so that every line end and byte is spelt out.
+  // Each ini/edit/<case>.edit holds edits made in turn to a copy of <case>.ini (no file when
+  // there is none): "write|section|key|value", "erase|section", "delete|section|key",
+  // "begin" and "end" of an update, "second|" before one made through another TIniFile of
+  // the file, "block" and "unblock", the file moved to where its folder should be and back.
+  // "read|section|key" and "file" dump the value and the bytes so far, as <case>.ini.expected
+  // ends with the file's bytes, a quoted line per line ("<missing>": still none), so that
+  // every line end and byte is spelt out; a refused edit dumps its error.
   void editsKeepOtherLinesByteForByte_data() { addCases(u"edit"_s, u".edit"_s); }
   void editsKeepOtherLinesByteForByte() {
     QFETCH(QString, stem);
-    const QString name = FDir.filePath(QString::fromLatin1(QTest::currentDataTag()) + u".ini"_s);
+    const QString folder = FDir.filePath(QString::fromLatin1(QTest::currentDataTag())),
+                  name = folder + u"/vx.ini"_s, aside = folder + u".aside"_s;
+    QVERIFY(QDir().mkpath(folder));
     QVERIFY(!QFile::exists(stem + u".ini"_s) || QFile::copy(stem + u".ini"_s, name));
-    const QStringList edit =
-        QString::fromUtf8(contentOf(stem + u".edit"_s)).section(u'\n', 0, 0).split(u'|');
-    TIniFile ini(name);
-    const QString operation = edit.value(0), section = edit.value(1), key = edit.value(2);
-    QVERIFY(operation == u"write"_s   ? ini.WriteString(section, key, edit.value(3))
-            : operation == u"erase"_s ? ini.EraseSection(section)
-                                      : ini.DeleteKey(section, key));
-    QVERIFY(ini.errorString().isEmpty());
-    QString dump;
-    for (const QByteArray &line : contentOf(name).split('\n'))
-      dump += quoted(TCodepage::fromCp1251(line)) + u'\n';
-    compareWithGolden(stem + u".ini"_s, dump);
-  }
-
-  // Every write reads the file back first, and an update holds its writes back
-  // until it ends, though reads see them meanwhile.
-  void writesMeetOnDisk() {
-    const QString name = FDir.filePath(u"writes.ini"_s);
-    put(name, "[old]\r\nk=1\r\n");
     TIniFile first(name), second(name);
-    QVERIFY(first.BeginUpdate());
-    QVERIFY(first.EraseSection(u"old"_s));
-    QVERIFY(first.WriteString(u"new"_s, u"k"_s, u"2"_s));
-    QCOMPARE(first.ReadString(u"new"_s, u"k"_s), u"2"_s);
-    QCOMPARE(contentOf(name), QByteArray("[old]\r\nk=1\r\n"));
-    QVERIFY(first.EndUpdate());
-    QCOMPARE(contentOf(name), QByteArray("[new]\r\nk=2\r\n"));
-    QVERIFY(second.WriteString(u"new"_s, u"j"_s, u"3"_s));
-    QVERIFY(first.WriteString(u"b"_s, u"k"_s, u"4"_s));
-    QCOMPARE(contentOf(name), QByteArray("[new]\r\nk=2\r\nj=3\r\n[b]\r\nk=4\r\n"));
-  }
-
-  // A regular file where the folder should be refuses the write and stays as it
-  // was; once it has gone, the next write succeeds and forgets the error.
-  void refusedWriteLeavesTheFileIntact() {
-    const QString blocker = FDir.filePath(u"blocker"_s), name = blocker + u"/vxs.ini"_s;
-    put(blocker, "[a]\r\nk=1\r\n");
-    TIniFile ini(name);
-    QVERIFY(!ini.WriteString(u"a"_s, u"k"_s, u"2"_s));
-    QCOMPARE(ini.errorString(), u"Unable to write to "_s + name);
-    QCOMPARE(contentOf(blocker), QByteArray("[a]\r\nk=1\r\n"));
-    QVERIFY(QFile::remove(blocker) && QDir().mkpath(blocker));
-    QVERIFY(ini.WriteString(u"a"_s, u"k"_s, u"2"_s));
-    QVERIFY(ini.errorString().isEmpty());
+    QString dump;
+    const auto file = [&](const QString &heading) {
+      dump += heading;
+      for (const QByteArray &line : contentOf(name).split('\n'))
+        dump += Quoted(TCodepage::fromCp1251(line)) + u'\n';
+    };
+    for (const QString &line : ScriptLines(stem + u".edit"_s)) {
+      QStringList edit = line.split(u'|');
+      TIniFile &ini = edit.first() == u"second" ? (edit.removeFirst(), second) : first;
+      const QString operation = edit.value(0), section = edit.value(1), key = edit.value(2);
+      if (operation == u"read")
+        dump += line + u" = "_s + Quoted(ini.ReadString(section, key)) + u'\n';
+      else if (operation == u"file")
+        file(line + u":\n"_s);
+      else if (operation == u"block")
+        QVERIFY(QFile::rename(name, aside) && QDir(folder).removeRecursively() &&
+                QFile::rename(aside, folder));
+      else if (operation == u"unblock")
+        QVERIFY(QFile::rename(folder, aside) && QDir().mkpath(folder) &&
+                QFile::rename(aside, name));
+      else if (!(operation == u"write"   ? ini.WriteString(section, key, edit.value(3))
+                 : operation == u"erase" ? ini.EraseSection(section)
+                 : operation == u"begin" ? ini.BeginUpdate()
+                 : operation == u"end"   ? ini.EndUpdate()
+                                         : ini.DeleteKey(section, key)))
+        dump += line + u": "_s + ini.errorString().replace(folder, u"<folder>"_s) + u'\n';
+      else
+        QVERIFY(ini.errorString().isEmpty());
+    }
+    file({});
+    compareWithGolden(stem + u".ini"_s, dump);
   }
 };
 

@@ -25,11 +25,10 @@ private Q_SLOTS:
   void execQuoting() {
     QFETCH(QString, input);
     QString dump;
-    for (const QString &path : QString::fromUtf8(contentOf(input)).split(u'\n'))
-      if (!path.isEmpty() && !path.startsWith(u'#'))
-        for (const QString &line : TAutostart::entryText(path).split(u'\n'))
-          if (line.startsWith(u"Exec="))
-            dump += path + u"\n  "_s + line + u'\n';
+    for (const QString &path : ScriptLines(input))
+      for (const QString &line : TAutostart::entryText(path).split(u'\n'))
+        if (line.startsWith(u"Exec="))
+          dump += path + u"\n  "_s + line + u'\n';
     compareWithGolden(input, dump);
   }
 

@@ -203,9 +203,7 @@ private Q_SLOTS:
   void scripts() {
     QFETCH(QString, input);
     QString dump;
-    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
-      if (line.isEmpty() || line.startsWith(u'#'))
-        continue;
+    for (const QString &line : ScriptLines(input)) {
       step(line);
       if (QTest::currentTestFailed())
         return;

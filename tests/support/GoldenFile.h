@@ -2,6 +2,7 @@
 
 #include "support/FileBytes.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QStringList>
 #include <QTest>
@@ -17,6 +18,44 @@ inline void addGoldenRows(const QString &folder) {
        QDir(QStringLiteral(VORNIX_TEST_DATA "/") + folder).entryInfoList(QDir::Files))
     if (f.suffix() != u"expected" && f.suffix() != u"charset")
       QTest::newRow(qPrintable(f.fileName())) << f.filePath();
+}
+
+// A script's or case file's steps: its lines but blank ones and "#" comments, each as
+// written, since blanks at its ends can be part of a value.
+inline QStringList ScriptLines(const QString &file) {
+  QStringList lines;
+  for (const QString &line : QString::fromUtf8(contentOf(file)).split(u'\n'))
+    if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
+      lines << line;
+  return lines;
+}
+
+// A line's "|"-separated fields, percent escapes decoded, so that a field can
+// hold any character, "|" and line ends too.
+inline QStringList PercentFields(const QString &line) {
+  QStringList fields;
+  for (const QString &field : line.split(u'|'))
+    fields << QString::fromUtf8(QByteArray::fromPercentEncoding(field.toUtf8()));
+  return fields;
+}
+
+// Percent escapes for what a dump line would hide, the no-break space among it.
+inline QString PercentEscaped(const QString &text) {
+  QString out;
+  for (const QChar c : text)
+    out += c.unicode() < 0x20 || c == u'%' || c == u'\u00a0'
+               ? QString::fromLatin1(QString(c).toUtf8().toPercentEncoding())
+               : QString(c);
+  return out;
+}
+
+// Quoted and escaped as Qt's debug output does it, with the no-break space spelt
+// out too, so that every character of a dump, blanks and line ends among them, can
+// be told apart.
+inline QString Quoted(const QString &text) {
+  QString out;
+  QDebug(&out).nospace() << text;
+  return out.replace(u'\u00a0', QStringLiteral("\\u00a0"));
 }
 
 // Compares a dump with <input>.expected, reporting the first line that differs; after an

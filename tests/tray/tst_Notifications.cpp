@@ -80,8 +80,7 @@ private Q_SLOTS:
       return id == 0 ? u"0"_s : names.try_emplace(id, u"#%1"_s.arg(names.size() + 1)).first->second;
     };
     QString dump;
-    for (const QString &line :
-         QString::fromUtf8(contentOf(input)).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QString &line : ScriptLines(input)) {
       const QString object = line.section(u' ', 0, 0), step = line.section(u' ', 1, 1);
       const QStringList field = line.section(u' ', 2).split(u'|');
       TNotifications &notifications = objects.try_emplace(object, nullptr).first->second;
