@@ -3,33 +3,7 @@
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QRegularExpression>
-#include <QStringList>
 #include <QTest>
-
-namespace {
-
-constexpr char ProbeHeader[] = "member=GetServerInformation";
-
-bool probe() {
-  QProcess send;
-  send.start(QStringLiteral("dbus-send"),
-             {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-              QStringLiteral("--reply-timeout=2000"),
-              QStringLiteral("--dest=org.freedesktop.Notifications"),
-              QStringLiteral("/org/freedesktop/Notifications"),
-              QStringLiteral("org.freedesktop.Notifications.GetServerInformation")});
-  return send.waitForFinished(5000) && send.exitStatus() == QProcess::NormalExit &&
-         send.exitCode() == 0;
-}
-
-} // namespace
-
-TNotificationWatcher::~TNotificationWatcher() {
-  if (FMonitor.state() != QProcess::NotRunning) {
-    FMonitor.kill();
-    FMonitor.waitForFinished(2000);
-  }
-}
 
 bool TNotificationWatcher::start(QString *error) {
   FSender = QStringLiteral("sender=") + QDBusConnection::sessionBus().baseService() + u' ';
@@ -43,35 +17,43 @@ bool TNotificationWatcher::start(QString *error) {
   }
   // It reports losing its own name once it has become a monitor; only from
   // then on does it see other connections' messages.
-  QDeadlineTimer deadline(5000);
-  while (!FPending.contains("member=NameLost")) {
-    if (deadline.hasExpired() || FMonitor.state() == QProcess::NotRunning) {
-      *error = QStringLiteral("dbus-monitor is not monitoring: ") +
-               QString::fromLocal8Bit(FMonitor.readAllStandardError());
-      return false;
-    }
-    FMonitor.waitForReadyRead(100);
-    FPending += FMonitor.readAllStandardOutput();
+  if (readUntil("member=NameLost") < 0) {
+    *error = QStringLiteral("dbus-monitor is not monitoring: ") +
+             QString::fromLocal8Bit(FMonitor.readAllStandardError());
+    return false;
   }
   FPending.clear();
   return true;
 }
 
-bool TNotificationWatcher::sync() {
-  if (!probe())
-    return false;
-  QDeadlineTimer deadline(5000);
+qsizetype TNotificationWatcher::readUntil(const char *marker) {
+  const QDeadlineTimer deadline(5000);
   qsizetype at = -1;
-  while ((at = FPending.indexOf(ProbeHeader)) < 0) {
-    if (deadline.hasExpired() || FMonitor.state() == QProcess::NotRunning)
-      return false;
+  while ((at = FPending.indexOf(marker)) < 0 && !deadline.hasExpired() &&
+         FMonitor.state() != QProcess::NotRunning) {
     FMonitor.waitForReadyRead(100);
     FPending += FMonitor.readAllStandardOutput();
   }
+  return at;
+}
+
+bool TNotificationWatcher::sync() {
+  QProcess probe;
+  probe.start(QStringLiteral("dbus-send"),
+              {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+               QStringLiteral("--reply-timeout=2000"),
+               QStringLiteral("--dest=org.freedesktop.Notifications"),
+               QStringLiteral("/org/freedesktop/Notifications"),
+               QStringLiteral("org.freedesktop.Notifications.GetServerInformation")});
+  if (!probe.waitForFinished(5000) || probe.exitStatus() != QProcess::NormalExit ||
+      probe.exitCode() != 0)
+    return false;
+  const qsizetype at = readUntil("member=GetServerInformation");
+  if (at < 0)
+    return false;
   // Everything in front of the probe is complete; the probe itself has no
   // arguments, so what follows its header line starts a new message.
-  const qsizetype headerStart = FPending.lastIndexOf('\n', at) + 1;
-  const QString complete = QString::fromUtf8(FPending.left(headerStart));
+  const QString complete = QString::fromUtf8(FPending.left(FPending.lastIndexOf('\n', at) + 1));
   const qsizetype lineEnd = FPending.indexOf('\n', at);
   FPending.remove(0, lineEnd < 0 ? FPending.size() : lineEnd + 1);
   // dbus-monitor starts every message on a new line with its kind; the lines
@@ -85,20 +67,17 @@ bool TNotificationWatcher::sync() {
 }
 
 bool TNotificationWatcher::waitForClosed(uint id, int timeoutMs, uint *reason) {
-  QDeadlineTimer deadline(timeoutMs);
-  for (;;) {
-    if (!sync())
-      return false;
-    for (const TClosed &closed : std::as_const(FClosed)) {
-      if (closed.Id == id) {
-        *reason = closed.Reason;
-        return true;
-      }
+  const QDeadlineTimer deadline(timeoutMs);
+  while (sync()) {
+    if (const auto closed = FClosed.find(id); closed != FClosed.end()) {
+      *reason = closed->second;
+      return true;
     }
     if (deadline.hasExpired())
       return false;
     QTest::qWait(50);
   }
+  return false;
 }
 
 void TNotificationWatcher::parse(const QString &message) {
@@ -118,30 +97,20 @@ void TNotificationWatcher::parse(const QString &message) {
   const qsizetype headerEnd = message.indexOf(QLatin1Char('\n'));
   const QString header = message.left(headerEnd);
   const QString args = headerEnd < 0 ? QString() : message.mid(headerEnd);
-  if (header.startsWith(u"method call") && !header.contains(FSender))
+  const bool call = header.startsWith(u"method call");
+  if (call && !header.contains(FSender))
     return;
-  if (header.contains(QLatin1String("member=Notify")) && header.startsWith(u"method call")) {
+  if (call && header.contains(QLatin1String("member=Notify"))) {
     const QRegularExpressionMatch m = NotifyArgs.match(args);
-    if (!m.hasMatch())
-      return;
-    TNotify notify;
-    notify.AppName = m.captured(1);
-    notify.ReplacesId = m.captured(2).toUInt();
-    notify.Icon = m.captured(3);
-    notify.Summary = m.captured(4);
-    notify.Body = m.captured(5);
     const QRegularExpressionMatch urgency = UrgencyHint.match(m.captured(6));
-    if (urgency.hasMatch())
-      notify.Urgency = urgency.captured(1).toInt();
-    notify.ExpireTimeout = m.captured(7).toInt();
-    FNotifies.append(notify);
-  } else if (header.contains(QLatin1String("member=CloseNotification"))) {
-    const QRegularExpressionMatch m = TwoUints.match(args);
     if (m.hasMatch())
+      FNotifies.append({m.captured(1), m.captured(2).toUInt(), m.captured(3), m.captured(4),
+                        m.captured(5), urgency.hasMatch() ? urgency.captured(1).toInt() : -1,
+                        m.captured(7).toInt()});
+  } else if (const QRegularExpressionMatch m = TwoUints.match(args); m.hasMatch()) {
+    if (header.contains(QLatin1String("member=CloseNotification")))
       FCloseCalls.append(m.captured(1).toUInt());
-  } else if (header.contains(QLatin1String("member=NotificationClosed"))) {
-    const QRegularExpressionMatch m = TwoUints.match(args);
-    if (m.hasMatch() && m.hasCaptured(2))
-      FClosed.append({m.captured(1).toUInt(), m.captured(2).toUInt()});
+    else if (header.contains(QLatin1String("member=NotificationClosed")) && m.hasCaptured(2))
+      FClosed.emplace(m.captured(1).toUInt(), m.captured(2).toUInt());
   }
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QProcess>
-#include <QString>
+
+#include <map>
 
 // Watches the session bus with dbus-monitor and records what this process (not
 // the tests running beside it) sends to the notification service, and what the
@@ -19,15 +18,13 @@ public:
     int Urgency = -1; // -1: no urgency hint
     int ExpireTimeout = 0;
   };
-  struct TClosed {
-    uint Id = 0;
-    uint Reason = 0;
-  };
 
   TNotificationWatcher() = default;
-  ~TNotificationWatcher();
-  TNotificationWatcher(const TNotificationWatcher &) = delete;
-  TNotificationWatcher &operator=(const TNotificationWatcher &) = delete;
+  ~TNotificationWatcher() {
+    FMonitor.kill();
+    FMonitor.waitForFinished(2000);
+  }
+  Q_DISABLE_COPY_MOVE(TNotificationWatcher)
 
   // Starts dbus-monitor and returns once it is receiving; false with a reason
   // in *error otherwise.
@@ -41,9 +38,9 @@ public:
 
   const QList<TNotify> &notifies() const { return FNotifies; }
   const QList<uint> &closeCalls() const { return FCloseCalls; }
-  const QList<TClosed> &closed() const { return FClosed; }
 
 private:
+  qsizetype readUntil(const char *marker); // where it starts in FPending; -1 if it never came
   void parse(const QString &message);
 
   QProcess FMonitor;
@@ -51,5 +48,5 @@ private:
   QByteArray FPending;
   QList<TNotify> FNotifies;
   QList<uint> FCloseCalls;
-  QList<TClosed> FClosed;
+  std::map<uint, uint> FClosed; // the reason for each id, as the service first gave it
 };

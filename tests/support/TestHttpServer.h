@@ -1,12 +1,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QList>
-#include <QPair>
 #include <QString>
 
-#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -39,9 +36,15 @@ struct TTestResponse {
   std::chrono::milliseconds trickle{0};
   bool hangUp = false; // close the connection without answering at all
 
-  static TTestResponse ok(const QByteArray &body, const QByteArray &contentType = "text/plain");
-  static TTestResponse error(int status, const QByteArray &body = {});
-  static TTestResponse redirect(const QByteArray &location, int status = 302);
+  static TTestResponse ok(const QByteArray &body, const QByteArray &contentType = "text/plain") {
+    return {.headers = {{"Content-Type", contentType}}, .body = body};
+  }
+  static TTestResponse error(int status, const QByteArray &body = {}) {
+    return {.status = status, .headers = {{"Content-Type", "text/html"}}, .body = body};
+  }
+  static TTestResponse redirect(const QByteArray &location, int status = 302) {
+    return {.status = status, .headers = {{"Location", location}}, .body = {}};
+  }
 };
 
 struct TTestRequest {
@@ -62,9 +65,8 @@ struct TTestRequest {
 class TTestHttpServer {
 public:
   TTestHttpServer() = default;
-  ~TTestHttpServer();
-  TTestHttpServer(const TTestHttpServer &) = delete;
-  TTestHttpServer &operator=(const TTestHttpServer &) = delete;
+  ~TTestHttpServer() { stop(); }
+  Q_DISABLE_COPY_MOVE(TTestHttpServer)
 
   bool start(); // listens on an ephemeral port; false when it cannot
   void stop();  // also cuts short any delay or stall in progress
@@ -78,9 +80,7 @@ public:
 
 private:
   void serve();
-  void handle(int socket);
-  TTestResponse responseFor(const TTestRequest &request) const;
-  void record(const TTestRequest &request);
+  TTestResponse respond(const TTestRequest &request); // records it, too
 
   int FListener = -1;
   int FWake = -1; // an eventfd that turns readable for good when the server stops
