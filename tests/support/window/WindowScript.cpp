@@ -5,13 +5,10 @@
 #include "feeds/FeedWatch.h"
 #include "platform/Codepage.h"
 #include "platform/Connectivity.h"
-#include "support/FeedBuilder.h"
-#include "support/FileBytes.h"
 #include "support/GoldenFile.h"
 #include "support/ScriptDump.h"
 #include "support/QuietWindows.h"
 #include "zentara/Advertising.h"
-#include "zentara/ZentaraPage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -19,7 +16,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,7 +31,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QByteArray kPanelPath = "/_vx_advertising/advertising_show.php";
-
 
 QString onOff(const QWidget *w) {
   return w->isEnabled() ? QString() : u" (off)"_s;
