@@ -43,7 +43,6 @@ template <typename T> T *named(T *object, const QString &name) {
 // label deep in an unnamed container, a pop-up menu, a run-time label of the window.
 struct TWindow {
   TForm1 form;
-  QLineEdit *EditFilter;
   TKivTextResIni *Ini;
   const QStringList Labels = {u"lft"_s, u"lfl"_s, u"lfw"_s, u"lfh"_s, u"lti"_s, u"lzenv"_s};
 
@@ -53,7 +52,7 @@ struct TWindow {
     for (const QString &name : Labels)
       named(new QLabel(u"0"_s, tabs), name);
     auto *panel3 = named(new QFrame(&form), u"Panel3"_s);
-    EditFilter = named(new QLineEdit(panel3), u"EditFilter"_s);
+    named(new QLineEdit(panel3), u"EditFilter"_s);
     named(new QCheckBox(u"Фильтр"_s, panel3), u"ChBFiltered"_s);
     named(new QPushButton(u"Найти"_s, panel3), u"BtnFind"_s);
     named(new QComboBox(panel3), u"CBTimeOut"_s)->addItems({u"2"_s, u"1"_s});
@@ -96,19 +95,15 @@ class TestKivTextResIni : public QObject {
   const QString FFile = FDir.filePath(u"vx.ini"_s);
 
 private Q_SLOTS:
-  void init() {
-    QDir(FDir.path()).removeRecursively();
-    QVERIFY(QDir().mkpath(FDir.path()));
-  }
+  void init() { QVERIFY(QDir(FDir.path()).removeRecursively() && QDir().mkpath(FDir.path())); }
 
   void scripts_data() { addGoldenRows(u"formstate/scripts"_s); }
   // A step a line ("#" starts a comment) on a fresh window; the dump repeats
   // each step with what it printed and the events of the passes it ran.
   void scripts() {
     QFETCH(QString, input);
-    static const QStringList kinds = {u"Integer"_s,     u"Char"_s,    u"WideChar"_s, u"Set"_s,
-                                      u"Enumeration"_s, u"Boolean"_s, u"Float"_s,    u"Text"_s,
-                                      u"Class"_s,       u"Other"_s};
+    static const QStringList kinds =
+        u"Integer Char WideChar Set Enumeration Boolean Float Text Class Other"_s.split(u' ');
     TWindow window(FFile);
     TKivTextResIni &ini = *window.Ini;
     QString dump;
@@ -206,7 +201,7 @@ private Q_SLOTS:
     for (TWindow *w : {&window, &copy})
       w->Ini->ListIncludeName = w->Labels + QStringList{u"EditFilter"_s, u"ChBFiltered"_s};
     QVERIFY(window.run(TActionText::atRead));
-    QCOMPARE(window.EditFilter->text(), u"php разработчик"_s);
+    QCOMPARE(window.form.findChild<QLineEdit *>()->text(), u"php разработчик"_s);
     window.form.setWindowTitle(u"  Vornix (интервал обновлений 30 мин.)"_s);
     window.Ini->setFileName(copy.Ini->FileName());
     for (TWindow *w : {&window, &copy})

@@ -6,15 +6,8 @@
 #include "support/GoldenFile.h"
 #include "support/TempDataFolder.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QtTest>
-
-#include <memory>
-#include <utility>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 
@@ -38,10 +31,9 @@ public:
   void RebuildSiteTabs() override { log << u"tabs on %1"_s.arg(settings->selectedSite()); }
 };
 
-// The window is driven by scripts in tests/data/settingswindow, a step a line ("#" starts a
-// comment). After each step the dump gives the host's calls and every part of the state that
-// changed: both INI files as on disk, the site list and catalogue, the editor, the focus,
-// the settings and an open message box.
+// Scripts in tests/data/settingswindow drive the window, a step a line ("#" comments). After
+// each step the dump gives the host's calls and each part of the state that changed: both INI
+// files as on disk, the site list and catalogue, the editor, the focus, settings, message box.
 class TestFormSetting : public QObject {
   Q_OBJECT
   std::unique_ptr<TTempDataFolder> FData;
@@ -51,12 +43,6 @@ class TestFormSetting : public QObject {
   QHash<QString, QString> FShown;
 
   QString file(const QString &name) const { return FData->file(name); }
-  // Windows-1251 with CR LF, as both programs write their INI files.
-  void append(const QString &name, const QString &text) {
-    QFile f(file(name));
-    QVERIFY(f.open(QIODevice::Append));
-    f.write(TCodepage::toCp1251(QString(text).replace(u"\n"_s, u"\r\n"_s)));
-  }
   QMessageBox *messageBox() const { return FForm->findChild<QMessageBox *>(); }
   QList<TRSSItem *> rows() const { return FForm->findChildren<TRSSItem *>(); } // top to bottom
   QWidget *row(const QString &index) const { return rows().value(index.toInt()); }
@@ -64,8 +50,10 @@ class TestFormSetting : public QObject {
   void step(const QString &line) {
     QStringList w = line.split(u' ');
     const QString op = w.takeFirst(), rest = w.join(u' ');
-    if (op == u"write") { // lines of an INI file, "|" between them
-      append(w.value(0), line.section(u' ', 2).replace(u'|', u'\n') + u'\n');
+    if (op == u"write") { // lines of an INI file, "|" between them, as both programs write them
+      QFile f(file(w.value(0)));
+      QVERIFY(f.open(QIODevice::Append));
+      f.write(TCodepage::toCp1251(line.section(u' ', 2).replace(u'|', u"\r\n"_s).append(u"\r\n")));
     } else if (op == u"refuse") { // a folder where the file should be
       QVERIFY(QFile::remove(file(rest)) && QDir().mkdir(file(rest)));
     } else if (op == u"starting") {
@@ -188,14 +176,12 @@ class TestFormSetting : public QObject {
 
 private Q_SLOTS:
   void initTestCase() { QApplication::setApplicationDisplayName(u"Vornix"_s); }
-  void init() {
+  void init() { // the window goes before its data folder
+    FForm.reset();
+    FData.reset();
     FData = std::make_unique<TTempDataFolder>();
     FHost = std::make_unique<TRecordingHost>();
     FShown = {{u"message"_s, u"none"_s}};
-  }
-  void cleanup() {
-    FForm.reset();
-    FData.reset();
   }
 
   void scripts_data() { addGoldenRows(u"settingswindow"_s); }
