@@ -22,16 +22,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The reader's clock: its archive dates and its copies' ages never vary.
+const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 30));
+
 QString soundName(TEventSoundId id) {
   static const char *const names[] = {"noconnect", "error", "warning", "update",   "zenshow",
                                       "add",       "del",   "itemok",  "itemfail", "itemempty"};
   return QString::fromLatin1(names[int(id)]);
 }
 
-void write(const QString &path, const QByteArray &bytes) {
-  QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-  put(path, bytes);
-}
 
 QByteArray feedFile(const QString &name) {
   return contentOf(QStringLiteral(VORNIX_TEST_DATA "/mainwindow/feeds/") + name);
@@ -79,7 +78,7 @@ class TestReader : public QObject {
     hooks.connected = [this] { return FOnline; };
     hooks.closing = [this] { return FClosing; };
     hooks.shown = [this] { return FShown; };
-    hooks.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 30)); };
+    hooks.now = [] { return kNow; };
     hooks.options = [this] { return FOptions; };
     FReader = std::make_unique<TReader>(std::move(hooks),
                                         BuildArchiveTemplate(u"Vornix"_s, ProgramPageAddress()),
@@ -120,26 +119,6 @@ class TestReader : public QObject {
         record->RSSURLs << served(feed.section(u'=', 1).trimmed());
       }
     }
-  }
-
-
-  void setFileAge(const QString &name, int minutes) {
-    QFile file(FData->file(name));
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 7), QTime(10, 30)).addSecs(-60 * minutes),
-                             QFileDevice::FileModificationTime));
-  }
-
-  void watch(const QStringList &w) {
-    TWatchResult result;
-    result.status = TWatchResult::Checked;
-    for (const QString &title : w.mid(2)) {
-      TFeedItem item;
-      item.setUtf8(TFeedItem::Title, title.toUtf8());
-      item.setUtf8(TFeedItem::Link, "https://b.example/" + title.toUtf8());
-      result.fresh << item;
-    }
-    FReader->watchChecked({served(w.value(1)), w.value(0)}, result);
   }
 
   void step(const QString &line) {
@@ -186,34 +165,31 @@ class TestReader : public QObject {
         r.applyFilter(false);
       else
         FLog << u"pause goes on"_s;
-    } else if (op == u"set") {
-      const bool on = w.value(1) == u"1";
-      const QString what = w.value(0);
-      if (what == u"online")
-        FOnline = on;
-      else if (what == u"shown")
-        FShown = on;
-      else if (what == u"keep")
-        FOptions.keepItemPosition = on;
-      else if (what == u"or")
-        FOptions.filterUsesOr = on;
-      else if (what == u"minutes")
+    } else if (op == u"set") { // online, shown, keep or or: 0 or 1; minutes: a number
+      const QHash<QString, bool *> flags{{u"online"_s, &FOnline},
+                                         {u"shown"_s, &FShown},
+                                         {u"keep"_s, &FOptions.keepItemPosition},
+                                         {u"or"_s, &FOptions.filterUsesOr}};
+      if (w.value(0) == u"minutes")
         FOptions.updateMinutes = w.value(1).toInt();
       else
-        QFAIL(qPrintable(line));
+        *flags.value(w.value(0)) = w.value(1) == u"1";
     } else if (op == u"age") { // a file, minutes before the reader's clock
-      setFileAge(w.value(0), w.value(1).toInt());
+      QFile file(FData->file(w.value(0)));
+      QVERIFY(file.open(QIODevice::ReadWrite) &&
+              file.setFileTime(kNow.addSecs(-60 * w.value(1).toInt()),
+                               QFileDevice::FileModificationTime));
     } else if (op == u"remove") {
       QVERIFY(QFile::remove(FData->file(rest)));
     } else if (op == u"put") { // a file and its text
-      write(FData->file(w.value(0)), line.section(u' ', 2).toUtf8());
+      put(FData->file(w.value(0)), line.section(u' ', 2).toUtf8());
     } else if (op == u"edit") { // a file's text replaced: "edit <file> <from> -> <to>"
       const QString path = FData->file(w.value(0));
       const QString from = line.section(u' ', 2).section(u" -> "_s, 0, 0);
       const QString to = line.section(u" -> "_s, 1);
       QByteArray bytes = contentOf(path);
       QVERIFY(bytes.contains(TCodepage::toCp1251(from)));
-      write(path, bytes.replace(TCodepage::toCp1251(from), TCodepage::toCp1251(to)));
+      put(path, bytes.replace(TCodepage::toCp1251(from), TCodepage::toCp1251(to)));
     } else if (op == u"block") { // a folder where the file should be
       QFile::remove(FData->file(rest));
       QVERIFY(QDir().mkpath(FData->file(rest)));
@@ -229,12 +205,13 @@ class TestReader : public QObject {
                   QString::fromLatin1(
                       QMetaEnum::fromType<TReader::TFetched>().valueToKey(int(result)));
     } else if (op == u"watch") { // site title, address, titles of the new items
-      watch(w);
+      TWatchResult result{TWatchResult::Checked, ParseFeed(FeedOf(w.mid(2))).content->items, {}};
+      r.watchChecked({served(w.value(1)), w.value(0)}, result);
     } else if (op == u"watched") {
       for (const TWatchedFeed &feed : r.watchedFeeds(FSites.get()))
         FLog << u"watched %1 (%2)"_s.arg(feed.address, feed.siteTitle);
     } else if (op == u"watch-copy") { // the watch's copy of an address, from a file of feeds/
-      write(TWatchChecker::copyFileName(served(w.value(0))), feedFile(w.value(1)));
+      put(TWatchChecker::copyFileName(served(w.value(0))), feedFile(w.value(1)));
     } else if (op == u"follow") {
       r.followAlert();
     } else if (op == u"seen") {
@@ -304,9 +281,7 @@ private Q_SLOTS:
     setSites({});
     makeReader();
     QStringList dumps;
-    for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
-      if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-        continue;
+    for (const QString &line : ScriptLines(input)) {
       step(line.trimmed());
       dumps << dump(line.trimmed());
     }

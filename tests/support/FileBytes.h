@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -10,8 +11,9 @@ inline QByteArray contentOf(const QString &fileName) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// Writes the bytes as the whole file.
+// Writes the bytes as the whole file, making its folder if need be.
 inline void put(const QString &fileName, const QByteArray &bytes) {
+  QDir().mkpath(QFileInfo(fileName).path());
   QFile f(fileName);
   QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
   f.write(bytes);

@@ -33,13 +33,6 @@ namespace {
 
 using TStep = std::function<void(TForm1 &, TFormSetting &, quint32 round)>;
 
-TFormSetting *settingsWindow() {
-  for (QWidget *widget : QApplication::topLevelWidgets())
-    if (auto *settings = qobject_cast<TFormSetting *>(widget))
-      return settings;
-  return nullptr;
-}
-
 // Old enough for the next refresh to fetch it again, whatever the interval.
 // A site's feed files are named after its tab.
 void ageFeedsOfSite1() {
@@ -108,7 +101,9 @@ const std::vector<TStep> &steps() {
 // One step per turn of the event loop, as a user's actions come, so that a
 // kill from outside can land between any two of them too.
 void runStep(QPointer<TForm1> form, quint32 round, size_t step) {
-  TFormSetting *settings = settingsWindow();
+  TFormSetting *settings = nullptr;
+  for (QWidget *widget : QApplication::topLevelWidgets())
+    settings = settings ? settings : qobject_cast<TFormSetting *>(widget);
   if (!form || form->destroying() || !settings)
     return;
   steps()[step](*form, *settings, round);

@@ -7,7 +7,6 @@
 #include "platform/Connectivity.h"
 #include "support/GoldenFile.h"
 #include "support/ScriptDump.h"
-#include "support/QuietWindows.h"
 #include "zentara/Advertising.h"
 
 #include <QAbstractButton>
@@ -59,7 +58,7 @@ QString shownMessage() {
 
 } // namespace
 
-TWindowScript::~TWindowScript() {
+void TWindowScript::closeWindows() {
   FChecks.reset();
   FForm.reset();
   FSettings.reset();
@@ -97,15 +96,14 @@ void TWindowScript::writeSites(const QString &spec) {
   writeIni(u"vxs.ini"_s, ini);
 }
 
+// Made as the program's entry makes them; quiet but for "loud" (ticked before
+// the first show, so "vxss.ini" keeps them off only when a script writes it).
 void TWindowScript::open(bool loud) {
-  FChecks.reset();
-  FForm.reset();
-  FSettings.reset();
-  CreateQuietWindows(FSettings, FForm);
-  if (loud) {
-    Control<QCheckBox>(FSettings.get(), "ChBBallonsOff")->setChecked(false);
-    Control<QCheckBox>(FSettings.get(), "ChBSoundsUse")->setChecked(false);
-  }
+  closeWindows();
+  FForm = std::make_unique<TForm1>();
+  FSettings = std::make_unique<TFormSetting>(FForm.get());
+  for (const char *box : {"ChBBallonsOff", "ChBSoundsUse"})
+    Control<QCheckBox>(FSettings.get(), box)->setChecked(!loud);
   FTray = TTrayMode::XEmbed;
   FForm->setTrayProbe([this] { return FTray; });
   QObject::connect(FForm.get(), &TForm1::statusReported, FForm.get(),
@@ -150,7 +148,6 @@ void TWindowScript::step(const QString &line) {
     writeIni(words.value(0), line.section(u' ', 2));
   } else if (op == u"put") { // a page in Windows-1251, as the side panel's are
     const QString text = line.section(u' ', 2);
-    QDir().mkpath(QFileInfo(FData->file(words.value(0))).path());
     put(FData->file(words.value(0)),
         words.value(0).endsWith(u".html"_s) ? TCodepage::toCp1251(text) : text.toUtf8());
   } else if (op == u"remove") {
@@ -278,7 +275,9 @@ QStringList TWindowScript::viewLines() const {
   for (const TURLLabel *label : w<TScrollBoxAdvertising>("ScrollBoxAdvertising")->labels())
     labels << label->text();
   const QRect place = FForm->geometry();
-  const auto *updates = w<QTimer>("Timer1"), *panel = w<QTimer>("TimerAdvertisingShow");
+  const auto timer = [this](const char *name) -> QString {
+    return QString::number(w<QTimer>(name)->interval()) + (w<QTimer>(name)->isActive() ? u" on"_s : u""_s);
+  };
   QAccessibleInterface *status = QAccessible::queryAccessibleInterface(w("StatusBar1Text"));
   return {
       u"window: %1,%2 %3x%4%5%6 %7 opacity %8%9"_s.arg(place.x())
@@ -312,9 +311,8 @@ QStringList TWindowScript::viewLines() const {
       u"panel: %1, width %2, %3 [%4]"_s.arg(
           FForm->zentaraPanelVisible() ? u"shown"_s : u"hidden"_s, QString::number(FForm->width()),
           w("KivXPSpeedButton1")->toolTip(), labels.join(u" | "_s)),
-      u"timers: update %1%2, panel %3%4; settings window %5; unnamed controls: %6"_s.arg(
-          QString::number(updates->interval()), updates->isActive() ? u" on"_s : u""_s,
-          QString::number(panel->interval()), panel->isActive() ? u" on"_s : u""_s,
+      u"timers: update %1, panel %2; settings window %3; unnamed controls: %4"_s.arg(
+          timer("Timer1"), timer("TimerAdvertisingShow"),
           FSettings->isVisible() ? u"shown"_s : u"hidden"_s, unnamed.join(u' '))};
 }
 
@@ -356,9 +354,7 @@ QString TWindowScript::dump(const QString &line) {
 }
 
 void TWindowScript::begin() {
-  FChecks.reset();
-  FForm.reset();
-  FSettings.reset();
+  closeWindows();
   FData = std::make_unique<TTempDataFolder>();
   FServer = std::make_unique<TTestHttpServer>();
   QVERIFY(FServer->start());
@@ -376,16 +372,12 @@ void TWindowScript::run(const QString &input) {
   if (!FData)
     begin();
   QStringList dumps;
-  for (const QString &line : QString::fromUtf8(contentOf(input)).split(u'\n')) {
-    if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-      continue;
+  for (const QString &line : ScriptLines(input)) {
     step(line.trimmed());
     if (QTest::currentTestFailed())
       return;
     dumps << dump(line.trimmed());
   }
-  FChecks.reset();
-  FForm.reset();
-  FSettings.reset();
+  closeWindows();
   compareWithGolden(input, dumps.join(u'\n') + u'\n');
 }

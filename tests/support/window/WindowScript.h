@@ -25,7 +25,7 @@
 class TWindowScript {
 public:
   explicit TWindowScript(TNotificationWatcher &watcher) : FWatcher(watcher) {}
-  ~TWindowScript();
+  ~TWindowScript() { closeWindows(); }
 
   // Runs tests/data/<input> and compares its dumps with <input>.expected.
   void run(const QString &input);
@@ -48,6 +48,7 @@ private:
   void writeIni(const QString &name, const QString &lines);
   void writeSites(const QString &spec);
   void open(bool loud);
+  void closeWindows();
   void way(const QString &how);
   void setting(const QString &name, int value);
   QStringList viewLines() const;
