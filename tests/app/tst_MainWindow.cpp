@@ -110,10 +110,10 @@ private Q_SLOTS:
     TWindowScript &s = onWeb();
     s.step(u"serve panel page Новости Проект"_s);
     const auto fetches = [&s] {
-      int count = 0;
-      for (const TTestRequest &request : s.server().requests())
-        count += request.path == "/_vx_advertising/advertising_show.php" ? 1 : 0;
-      return count;
+      const QList<TTestRequest> asked = s.server().requests();
+      return int(std::count_if(asked.begin(), asked.end(), [](const TTestRequest &r) {
+        return r.path == "/_vx_advertising/advertising_show.php";
+      }));
     };
     QTRY_COMPARE_WITH_TIMEOUT(fetches(), 1, 10000);
     s.step(u"way N9"_s); // to the tray

@@ -184,12 +184,11 @@ class TestReader : public QObject {
     } else if (op == u"put") { // a file and its text
       put(FData->file(w.value(0)), line.section(u' ', 2).toUtf8());
     } else if (op == u"edit") { // a file's text replaced: "edit <file> <from> -> <to>"
-      const QString path = FData->file(w.value(0));
-      const QString from = line.section(u' ', 2).section(u" -> "_s, 0, 0);
-      const QString to = line.section(u" -> "_s, 1);
-      QByteArray bytes = contentOf(path);
-      QVERIFY(bytes.contains(TCodepage::toCp1251(from)));
-      put(path, bytes.replace(TCodepage::toCp1251(from), TCodepage::toCp1251(to)));
+      const QByteArray from = TCodepage::toCp1251(line.section(u' ', 2).section(u" -> "_s, 0, 0));
+      QByteArray bytes = contentOf(FData->file(w.value(0)));
+      QVERIFY(bytes.contains(from));
+      put(FData->file(w.value(0)),
+          bytes.replace(from, TCodepage::toCp1251(line.section(u" -> "_s, 1))));
     } else if (op == u"block") { // a folder where the file should be
       QFile::remove(FData->file(rest));
       QVERIFY(QDir().mkpath(FData->file(rest)));

@@ -45,12 +45,6 @@ void ageFeedsOfSite1() {
   }
 }
 
-// Every other round the filter is long enough to go to a side file.
-QString filterText(quint32 round) {
-  const QString word = u"w"_s + QString::number(round);
-  return round % 2 ? word : QString(word + u' ').repeated(120);
-}
-
 const std::vector<TStep> &steps() {
   static const std::vector<TStep> all = {
       // The site's categories share one file and take turns in it.
@@ -74,7 +68,9 @@ const std::vector<TStep> &steps() {
       // The side panel's button is what saves the window's state at once; the
       // panel is shown one round and hidden the next.
       [](TForm1 &form, TFormSetting &, quint32 round) {
-        Control<QLineEdit>(&form, "EditFilter")->setText(filterText(round));
+        // Every other round the filter is long enough to go to a side file.
+        const QString word = u"w"_s + QString::number(round) + u' ';
+        Control<QLineEdit>(&form, "EditFilter")->setText(word.repeated(round % 2 ? 1 : 120));
         Control<QToolButton>(&form, "KivXPSpeedButton1")->click();
       },
       [](TForm1 &, TFormSetting &settings, quint32) {

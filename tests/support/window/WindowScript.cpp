@@ -115,27 +115,7 @@ void TWindowScript::open(bool loud) {
   FChecks = std::make_unique<QSignalSpy>(FForm->feedWatch(), &TFeedWatch::checked);
 }
 
-// Out of sight and back the ways a user goes; the window settles first.
-void TWindowScript::way(const QString &how) {
-  if (how == u"minimise")
-    FForm->showMinimized();
-  else if (how == u"again")
-    FForm->BringForward();
-  else if (how.startsWith(u'N'))
-    w<QAction>(qPrintable(how))->trigger();
-  else // "click" or "double-click" on the tray icon
-    Q_EMIT w<QSystemTrayIcon>("TrayIcon1")
-        ->activated(how == u"click" ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
-  QCoreApplication::processEvents(); // the tray and the menus are answered from the event loop
-  QTest::qWait(100);                 // and the window system answers in its own time
-}
 
-void TWindowScript::setting(const QString &name, int value) {
-  if (auto *list = qobject_cast<QComboBox *>(Control<QObject>(FSettings.get(), qPrintable(name))))
-    list->setCurrentIndex(value);
-  else
-    Control<QCheckBox>(FSettings.get(), qPrintable(name))->setChecked(value == 1);
-}
 
 void TWindowScript::step(const QString &line) {
   QStringList words = line.split(u' ', Qt::SkipEmptyParts);
@@ -177,8 +157,18 @@ void TWindowScript::step(const QString &line) {
     if (n > 0)
       QTimer::singleShot(n, FForm.get(), [this] { FTray = TTrayMode::XEmbed; });
     FForm->StartHidden(std::chrono::milliseconds(600));
-  } else if (op == u"way") {
-    way(rest);
+  } else if (op == u"way") { // out of sight and back as a user goes; the window settles first
+    if (rest == u"minimise")
+      FForm->showMinimized();
+    else if (rest == u"again")
+      FForm->BringForward();
+    else if (rest.startsWith(u'N'))
+      w<QAction>(qPrintable(rest))->trigger();
+    else // "click" or "double-click" on the tray icon
+      Q_EMIT w<QSystemTrayIcon>("TrayIcon1")
+          ->activated(rest == u"click" ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
+    QCoreApplication::processEvents(); // the tray and the menus are answered from the event loop
+    QTest::qWait(100);                 // and the window system answers in its own time
   } else if (op == u"wait") {
     QTest::qWait(n);
   } else if (op == u"close") {
@@ -199,7 +189,11 @@ void TWindowScript::step(const QString &line) {
   } else if (op == u"timer") { // a timer's tick, now
     QVERIFY(QMetaObject::invokeMethod(w<QTimer>(qPrintable(rest)), "timeout"));
   } else if (op == u"setting") { // a list's index, or a box ticked (1) or not (0)
-    setting(words.value(0), m);
+    auto *control = Control<QObject>(FSettings.get(), qPrintable(words.value(0)));
+    if (auto *list = qobject_cast<QComboBox *>(control))
+      list->setCurrentIndex(m);
+    else
+      qobject_cast<QCheckBox *>(control)->setChecked(m == 1);
   } else if (op == u"rename-site") { // in the settings window, typed, then "Сохранить"
     Control<QComboBox>(FSettings.get(), "CBSites")->setCurrentIndex(n);
     Control<QLineEdit>(FSettings.get(), "LESiteName")->insert(line.section(u' ', 2));
@@ -215,12 +209,9 @@ void TWindowScript::step(const QString &line) {
                                                   : QString());
     QApplication::sendEvent(w(qPrintable(words.value(0))), &event);
   } else if (op == u"popup") { // the jump list's, "open" or "close"
-    if (rest == u"open") {
-      w<QComboBox>("CBFastTransition")->showPopup();
-      QTRY_VERIFY(QApplication::activePopupWidget());
-    } else {
-      w<QComboBox>("CBFastTransition")->hidePopup();
-    }
+    auto *jumps = w<QComboBox>("CBFastTransition");
+    rest == u"open" ? jumps->showPopup() : jumps->hidePopup();
+    QTRY_COMPARE(QApplication::activePopupWidget() != nullptr, rest == u"open");
   } else if (op == u"checks") { // n more checks, 4 a second; then the watch rests
     FForm->feedWatch()->setInterval(std::chrono::milliseconds(250));
     const qsizetype target = FChecks->size() + n;
@@ -228,6 +219,12 @@ void TWindowScript::step(const QString &line) {
     FForm->feedWatch()->setInterval(std::chrono::hours(1));
     static_cast<void>(QTest::qWaitFor([&] { return FChecks->size() > target; }, 1000));
     FSortStep = true;
+  } else if (op == u"sounds") { // the program's own, and a listener at the sound server
+    QDir().mkpath(FData->file(u"sounds"_s));
+    for (const QFileInfo &wav : QDir(QStringLiteral(VORNIX_SOURCE_DIR "/resources/sounds")).entryInfoList({u"*.wav"_s}))
+      QFile::copy(wav.filePath(), FData->file(u"sounds/"_s + wav.fileName()));
+    FSoundServer.start(u"pactl"_s, {u"subscribe"_s});
+    QVERIFY(FSoundServer.waitForStarted());
   } else if (op == u"message-closed") {
     for (QWidget *widget : QApplication::topLevelWidgets())
       if (auto *box = qobject_cast<QMessageBox *>(widget))
@@ -326,6 +323,11 @@ QString TWindowScript::dump(const QString &line) {
   } else {
     said << u"the notification service did not answer"_s;
   }
+  if (FSoundServer.state() == QProcess::Running && !FSoundServer.waitForReadyRead(500))
+    said << u"the sound server heard nothing"_s;
+  for (const QByteArray &event : FSoundServer.readAllStandardOutput().split('\n'))
+    if (event.contains("'new' on sink-input"))
+      said << u"the sound server plays a sound"_s;
   if (FSortStep)
     said.sort();
   for (const QString &entry : said)

@@ -8,6 +8,7 @@
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStringList>
 
@@ -49,8 +50,6 @@ private:
   void writeSites(const QString &spec);
   void open(bool loud);
   void closeWindows();
-  void way(const QString &how);
-  void setting(const QString &name, int value);
   QStringList viewLines() const;
 
   TNotificationWatcher &FWatcher;
@@ -59,6 +58,7 @@ private:
   std::unique_ptr<TFormSetting> FSettings;
   std::unique_ptr<TForm1> FForm;
   std::unique_ptr<QSignalSpy> FChecks; // the watch's
+  QProcess FSoundServer;               // its events, once a script has sounds
   qsizetype FNotifies = 0, FRequests = 0;
   QStringList FLog, FLastView;
   TFolderChanges FFiles;
