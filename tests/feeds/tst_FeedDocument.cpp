@@ -4,8 +4,8 @@
 #include "support/TempDataFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QtTest>
 #include <QUrl>
+#include <QtTest>
 
 using namespace Qt::StringLiterals;
 

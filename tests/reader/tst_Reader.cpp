@@ -31,11 +31,9 @@ QString soundName(TEventSoundId id) {
   return QString::fromLatin1(names[int(id)]);
 }
 
-
 QByteArray feedFile(const QString &name) {
   return contentOf(QStringLiteral(VORNIX_TEST_DATA "/mainwindow/feeds/") + name);
 }
-
 
 } // namespace
 
@@ -250,11 +248,12 @@ class TestReader : public QObject {
     if (const QStringList paths = NewRequests(*FServer, FRequests); !paths.isEmpty())
       out << u"  requests: "_s + paths.join(u' ');
     // The archive in full; small files as they are, larger ones by size.
-    const QStringList changes = FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {
-      if (name.endsWith(u"vx_arhive.xml"_s))
-        return u": "_s + Flat(TCodepage::fromCp1251(bytes));
-      return bytes.size() < 120 ? u": "_s + Flat(QString::fromUtf8(bytes)) : u""_s;
-    });
+    const QStringList changes =
+        FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {
+          if (name.endsWith(u"vx_arhive.xml"_s))
+            return u": "_s + Flat(TCodepage::fromCp1251(bytes));
+          return bytes.size() < 120 ? u": "_s + Flat(QString::fromUtf8(bytes)) : u""_s;
+        });
     for (const QString &line : ChangedLines(viewLines(), FLastView) + changes)
       out << u"  "_s + masked(line);
     return out.join(u'\n');

@@ -83,8 +83,8 @@ inline TTestResponse ScriptAnswer(const QString &kind, const QStringList &words)
     if (kind == u"tagged")
       answer.headers = {{"ETag", words.value(0).toUtf8()}};
   } else if (kind == u"file") {
-    answer = TTestResponse::ok(contentOf(QStringLiteral(VORNIX_TEST_DATA "/mainwindow/feeds/") +
-                                         words.value(0)));
+    answer = TTestResponse::ok(
+        contentOf(QStringLiteral(VORNIX_TEST_DATA "/mainwindow/feeds/") + words.value(0)));
   } else if (kind == u"text") {
     answer = TTestResponse::ok(words.join(u' ').toUtf8());
   } else if (kind == u"page") {

@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QtTest>
@@ -114,8 +113,6 @@ void TWindowScript::open(bool loud) {
                    [this](TEventSoundId id) { FLog << u"sound %1"_s.arg(int(id)); });
   FChecks = std::make_unique<QSignalSpy>(FForm->feedWatch(), &TFeedWatch::checked);
 }
-
-
 
 void TWindowScript::step(const QString &line) {
   QStringList words = line.split(u' ', Qt::SkipEmptyParts);
@@ -221,7 +218,8 @@ void TWindowScript::step(const QString &line) {
     FSortStep = true;
   } else if (op == u"sounds") { // the program's own, and a listener at the sound server
     QDir().mkpath(FData->file(u"sounds"_s));
-    for (const QFileInfo &wav : QDir(QStringLiteral(VORNIX_SOURCE_DIR "/resources/sounds")).entryInfoList({u"*.wav"_s}))
+    for (const QFileInfo &wav :
+         QDir(QStringLiteral(VORNIX_SOURCE_DIR "/resources/sounds")).entryInfoList({u"*.wav"_s}))
       QFile::copy(wav.filePath(), FData->file(u"sounds/"_s + wav.fileName()));
     FSoundServer.start(u"pactl"_s, {u"subscribe"_s});
     QVERIFY(FSoundServer.waitForStarted());
@@ -273,7 +271,8 @@ QStringList TWindowScript::viewLines() const {
     labels << label->text();
   const QRect place = FForm->geometry();
   const auto timer = [this](const char *name) -> QString {
-    return QString::number(w<QTimer>(name)->interval()) + (w<QTimer>(name)->isActive() ? u" on"_s : u""_s);
+    return QString::number(w<QTimer>(name)->interval()) +
+           (w<QTimer>(name)->isActive() ? u" on"_s : u""_s);
   };
   QAccessibleInterface *status = QAccessible::queryAccessibleInterface(w("StatusBar1Text"));
   return {
@@ -342,11 +341,12 @@ QString TWindowScript::dump(const QString &line) {
   // The INI files in full, as bytes on disk; others by size, but the sounds,
   // the full disk's filler and the watch's own files, named by the address
   // with the port in it.
-  const QStringList changes = FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {
-    if (name.startsWith(u"sounds/"_s) || name.startsWith(u"xml/watch/"_s) || name == u"filler"_s)
-      return QString();
-    return name.endsWith(u".ini"_s) ? u": "_s + Flat(TCodepage::fromCp1251(bytes)) : u""_s;
-  });
+  const QStringList changes =
+      FFiles.look(FData->path(), [](const QString &name, const QByteArray &bytes) -> QString {
+        if (name.startsWith(u"sounds/"_s) || name.contains(u"/watch/"_s) || name == u"filler"_s)
+          return QString();
+        return name.endsWith(u".ini"_s) ? u": "_s + Flat(TCodepage::fromCp1251(bytes)) : u""_s;
+      });
   for (const QString &line : ChangedLines(viewLines(), FLastView) + changes)
     out << u"  "_s + masked(line);
   FSortStep = false;

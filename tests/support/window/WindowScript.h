@@ -15,14 +15,11 @@
 #include <functional>
 #include <memory>
 
-// Both windows made as the program makes them, on a fresh data folder with
-// feeds and the side panel's page served on 127.0.0.1, driven by a script a
-// step a line as a user drives them: clicks, keys, menus, the tray, the
-// settings window's controls. After each step the dump gives the controls
-// that changed (place, tabs, menus, header, item, bar, status line, side
-// panel, timers, tray tip, marks), the reports and sounds, the balloons the
-// real notification service was sent, the requests served, the files written
-// and any message box.
+// Both windows made as the program makes them, on a fresh data folder, with
+// feeds and the side panel's page on 127.0.0.1, driven by a script as a user
+// drives them. After each step the dump gives the controls that changed, the
+// reports and sounds, the balloons the real notification service was sent,
+// the requests served, the files written and any message box.
 class TWindowScript {
 public:
   explicit TWindowScript(TNotificationWatcher &watcher) : FWatcher(watcher) {}
