@@ -110,17 +110,9 @@ void TReader::chooseCategory(int position) {
 }
 
 void TReader::reloadCategory() {
-  Q_EMIT statusCleared();
-  FView.feedTitle.clear();
-  FView.feedLink.clear();
-  FView.feedInfo.clear();
   // The item of the category left behind must not stay under the new one,
   // nor its items in the jump list.
-  emptyItem();
-  FView.jumpCount = 0;
-  FView.jumpPosition = -1;
-  FView.jumpOn = false;
-  FCurrentItem = 0;
+  clearView();
   if (FView.tab < 1) {
     LoadFeedHeader();
     ShowFeedItem(0);

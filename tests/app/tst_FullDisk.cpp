@@ -17,12 +17,7 @@ class TestFullDisk : public QObject {
   TNotificationWatcher FWatcher;
 
 private Q_SLOTS:
-  void initTestCase() {
-    QApplication::setApplicationDisplayName(u"Vornix"_s);
-    QLoggingCategory::setFilterRules(u"vornix.download.warning=false"_s);
-    QString error;
-    QVERIFY2(FWatcher.start(&error), qPrintable(error));
-  }
+  void initTestCase() { TWindowScript::prepare(FWatcher); }
 
   void script_data() { addGoldenRows(u"mainwindow/fulldisk"_s); }
   void script() {

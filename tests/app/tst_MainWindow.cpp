@@ -31,12 +31,7 @@ class TestMainWindow : public QObject {
   QTimer *timer(const char *name) const { return FScript->w<QTimer>(name); }
 
 private Q_SLOTS:
-  void initTestCase() {
-    QApplication::setApplicationDisplayName(u"Vornix"_s);
-    QLoggingCategory::setFilterRules(u"vornix.download.warning=false"_s);
-    QString error;
-    QVERIFY2(FWatcher.start(&error), qPrintable(error));
-  }
+  void initTestCase() { TWindowScript::prepare(FWatcher); }
   void cleanup() { FScript.reset(); }
 
   void script_data() { addGoldenRows(u"mainwindow/window"_s); }

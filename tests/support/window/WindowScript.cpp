@@ -355,6 +355,13 @@ QString TWindowScript::dump(const QString &line) {
   return out.join(u'\n');
 }
 
+void TWindowScript::prepare(TNotificationWatcher &watcher) {
+  QApplication::setApplicationDisplayName(u"Vornix"_s);
+  QLoggingCategory::setFilterRules(u"vornix.download.warning=false"_s);
+  QString error;
+  QVERIFY2(watcher.start(&error), qPrintable(error));
+}
+
 void TWindowScript::begin() {
   closeWindows();
   FData = std::make_unique<TTempDataFolder>();

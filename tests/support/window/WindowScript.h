@@ -23,6 +23,8 @@
 class TWindowScript {
 public:
   explicit TWindowScript(TNotificationWatcher &watcher) : FWatcher(watcher) {}
+  // Once per test program: the program's name, and the watcher listening.
+  static void prepare(TNotificationWatcher &watcher);
   ~TWindowScript() { closeWindows(); }
 
   // Runs tests/data/<input> and compares its dumps with <input>.expected.
