@@ -107,10 +107,10 @@ class TestReader : public QObject {
   }
 
   // "Site: Name=address, Name=address | Site: ..." after the archive, site 0.
-  void setSites(const QString &spec) {
+  void setSites(const QString &boards) {
     FSites = std::make_unique<TSiteCatalogue>();
     AddArchiveSite(*FSites);
-    for (const QString &site : spec.split(u'|', Qt::SkipEmptyParts)) {
+    for (const QString &site : boards.split(u'|', Qt::SkipEmptyParts)) {
       TRSSItemData *record = FSites->append(site.section(u':', 0, 0).trimmed());
       for (const QString &feed : site.section(u':', 1).split(u',', Qt::SkipEmptyParts)) {
         record->RSSNames << feed.section(u'=', 0, 0).trimmed();

@@ -77,9 +77,9 @@ void TWindowScript::writeIni(const QString &name, const QString &lines) {
 }
 
 // "Site: Name=address, ... | Site: ..." after the archive, as "vxs.ini".
-void TWindowScript::writeSites(const QString &spec) {
+void TWindowScript::writeSites(const QString &boards) {
   QString ini = u"[item_0]|title=Архив|00_name=Архив сообщений|00_url=vx_arhive.xml"_s;
-  const QStringList sites = spec.split(u'|', Qt::SkipEmptyParts);
+  const QStringList sites = boards.split(u'|', Qt::SkipEmptyParts);
   for (int i = 0; i < sites.size(); ++i) {
     ini += u"|[item_%1]|title=%2"_s.arg(i + 1).arg(sites[i].section(u':', 0, 0).trimmed());
     const QStringList feeds = sites[i].section(u':', 1).split(u',', Qt::SkipEmptyParts);

@@ -46,7 +46,7 @@ public:
 private:
   QString masked(QString text) const;
   void writeIni(const QString &name, const QString &lines);
-  void writeSites(const QString &spec);
+  void writeSites(const QString &boards);
   void open(bool loud);
   void closeWindows();
   QStringList viewLines() const;
