@@ -12,7 +12,24 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <functional>
+#include <utility>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A menu and its copy in the tray, filled afresh with one item per entry.
+void FillMenus(std::initializer_list<QMenu *> menus, const QStringList &entries,
+               QObject *receiver, const std::function<void(int)> &chosen) {
+  for (QMenu *menu : menus) {
+    ClearMenuLater(menu);
+    for (int i = 0; i < entries.size(); ++i)
+      OnChosen(AddTickableItem(menu, entries.at(i), i, false), receiver, [chosen, i] { chosen(i); });
+  }
+}
+
+} // namespace
 
 void TForm1::applyUpdateInterval(int milliseconds, bool refreshNow) {
   Timer1->setInterval(milliseconds);
@@ -67,24 +84,10 @@ void TForm1::Timer2Timer(bool fromTickBox) {
 // Some tray hosts show the tray's menu without announcing that it opens, so
 // its copies are kept as current as the menu bar's.
 void TForm1::renderMenus(const TReaderView &view) {
-  if (view.sites != FMenuSites) {
-    FMenuSites = view.sites;
-    for (QMenu *menu : {N17, N6}) {
-      ClearMenuLater(menu);
-      for (int i = 0; i < view.sites.size(); ++i)
-        OnChosen(AddTickableItem(menu, view.sites.at(i), i, false), this,
-                 [this, i] { SiteMenuClick(i); });
-    }
-  }
-  if (view.categories != FMenuCategories) {
-    FMenuCategories = view.categories;
-    for (QMenu *menu : {N3, N5}) {
-      ClearMenuLater(menu);
-      for (int j = 0; j < view.categories.size(); ++j)
-        OnChosen(AddTickableItem(menu, view.categories.at(j), j, false), this,
-                 [this, j] { UpdateSite(j); });
-    }
-  }
+  if (view.sites != std::exchange(FMenuSites, view.sites))
+    FillMenus({N17, N6}, view.sites, this, [this](int tab) { SiteMenuClick(tab); });
+  if (view.categories != std::exchange(FMenuCategories, view.categories))
+    FillMenus({N3, N5}, view.categories, this, [this](int category) { UpdateSite(category); });
   // Choosing an item toggles its tick; choosing the one already chosen
   // changes nothing, and its tick must say so.
   for (QMenu *menu : {N17, N6, N3, N5}) {
