@@ -113,7 +113,7 @@ void AddArchiveSite(TSiteCatalogue &sites) {
   AppendFeed(*archive, u"Архив сообщений"_s, u"vx_arhive.xml"_s);
 }
 
-bool LoadSites(TSiteCatalogue &sites, const QString &fileName, QString *error) {
+bool ReadSites(TSiteCatalogue &sites, const QString &fileName) {
   sites.clear();
   const TIniFile ini(fileName);
   for (const int site : siteSections(ini)) {
@@ -123,7 +123,11 @@ bool LoadSites(TSiteCatalogue &sites, const QString &fileName, QString *error) {
   if (sites.count() > 0 && sites.title(0) == kArchiveTitle)
     return true;
   AddArchiveSite(sites);
-  return SaveSites(sites, fileName, error);
+  return false;
+}
+
+bool LoadSites(TSiteCatalogue &sites, const QString &fileName, QString *error) {
+  return ReadSites(sites, fileName) || SaveSites(sites, fileName, error);
 }
 
 // The whole catalogue is replaced in one write: a crash can never leave a

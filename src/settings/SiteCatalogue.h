@@ -40,8 +40,10 @@ void DeleteFeed(TRSSItemData &record, int j);
 
 void AddArchiveSite(TSiteCatalogue &sites);
 // Reads every site section and every feed the file holds, gaps closing up,
-// and makes sure the archive is site 0, writing the file back if it had to
-// add it. Returns false, with the message in `error`, when that write failed.
+// with the archive as site 0. False when the archive had to be added: the
+// file does not hold the catalogue as read, and nothing has been written.
+bool ReadSites(TSiteCatalogue &sites, const QString &fileName);
+// ReadSites, writing the file back if it had to add the archive. Returns false, with the message in `error`, when that write failed.
 bool LoadSites(TSiteCatalogue &sites, const QString &fileName, QString *error = nullptr);
 // Writes the whole catalogue, and erases every site section beyond it, in one
 // replacement of the file. A refused write gives false, with "Unable to write

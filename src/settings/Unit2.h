@@ -46,6 +46,13 @@ public:
   // Selects a site in the list and shows it in the editor.
   void selectSite(int index);
 
+  // --- Moving to and from other readers ---
+  // Brings the feeds of an OPML file into the catalogue, saves it once and
+  // rebuilds the main window's tabs. False when nothing changed; `message`
+  // says what was added, or why not, in words fit for the user.
+  bool importOpml(const QString &fileName, QString *message = nullptr);
+  bool exportOpml(const QString &fileName, QString *message = nullptr) const;
+
 protected:
   void showEvent(QShowEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;

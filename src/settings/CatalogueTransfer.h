@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class TSiteCatalogue;
+struct TOpmlDocument;
+
+// What an import added to the catalogue.
+struct TImportSummary {
+  int sites = 0;   // sites made for it
+  int feeds = 0;   // feeds added, to new sites and to existing ones
+  int skipped = 0; // feeds left out: already in the catalogue or the file, or unstorable
+};
+
+// Brings the feeds of an OPML file into the catalogue. Folders become sites
+// (nested ones by their path, joined with " / "); feeds outside any folder go
+// to a site named after the file's title, else "Импорт". A site whose title is
+// already in the catalogue (the archive excepted) gets the new feeds; an
+// address already there, or met earlier in the file, is not added again.
+TImportSummary ImportOpml(TSiteCatalogue &sites, const TOpmlDocument &document);
+
+// Takes back what ImportOpml added, when the catalogue could not be saved.
+void UndoImport(TSiteCatalogue &sites, const TImportSummary &summary, int sitesBefore,
+                const QList<int> &feedsBefore);
+
+// The catalogue as an OPML 2.0 file: every site a folder, the archive (a
+// file of this program's, no feed any other reader could read) left out.
+QByteArray ExportOpml(const TSiteCatalogue &sites);
+
+// The whole import of a file into a catalogue that lives in `catalogueFile`:
+// the file read (within the caps), the feeds merged, and the catalogue written
+// once, atomically. On any failure the catalogue in memory and on disk are as
+// they were, and `message` says why; on success it says what was added. Both
+// messages are in Russian and fit a status line.
+bool ImportOpmlFile(TSiteCatalogue &sites, const QString &opmlFile, const QString &catalogueFile,
+                    QString *message);
+// Writes the catalogue as an OPML file, atomically.
+bool ExportOpmlFile(const TSiteCatalogue &sites, const QString &opmlFile, QString *message);
