@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/CatalogueCommand.h"
 #include "app/Unit1.h"
 #include "platform/DataFolder.h"
 #include "platform/SingleInstance.h"
@@ -35,29 +36,49 @@ protected:
   }
 };
 
+void nameApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("Vornix"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(VORNIX_VERSION));
+}
+
+void describeCommandLine(QCommandLineParser &arguments) {
+  arguments.setApplicationDescription(
+      QStringLiteral("Новые проекты с бирж фриланса: ленты RSS в трее."));
+  arguments.addHelpOption();
+  arguments.addVersionOption();
+  arguments.addOption(
+      {QStringLiteral("hidden"),
+       QStringLiteral("Запуститься в трее, не показывая окно (так Vornix запускается при входе "
+                      "в систему).")});
+  AddCatalogueOptions(arguments);
+}
+
+// Moving the catalogue needs no window, and no display either.
+int runCatalogueCommand(int argc, char *argv[]) {
+  QCoreApplication app(argc, argv);
+  nameApplication();
+  QCommandLineParser arguments;
+  describeCommandLine(arguments);
+  arguments.process(app);
+  return RunCatalogueCommand(arguments);
+}
+
 } // namespace
 
 int RunVornix(int argc, char *argv[], const std::function<void(TForm1 &)> &shown) {
+  if (AsksForCatalogueCommand(argc, argv))
+    return runCatalogueCommand(argc, argv);
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Vornix"));
   // The display name follows the application name. Set on its own, Qt would
   // append it to every window's caption, which already names the program.
-  QApplication::setApplicationVersion(QStringLiteral(VORNIX_VERSION));
+  nameApplication();
   QApplication::setDesktopFileName(QStringLiteral("vornix"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornix/vornix.png")));
   // The main window goes to the tray, or is minimised where there is none;
   // only closing it ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
   QCommandLineParser arguments;
-  arguments.setApplicationDescription(
-      QStringLiteral("Новые проекты с бирж фриланса: ленты RSS в трее."));
-  arguments.addHelpOption();
-  arguments.addVersionOption();
-  const QCommandLineOption hidden(
-      QStringLiteral("hidden"),
-      QStringLiteral("Запуститься в трее, не показывая окно (так Vornix запускается при входе "
-                     "в систему)."));
-  arguments.addOption(hidden);
+  describeCommandLine(arguments);
   arguments.process(app);
   // A start on a folder that Vornix already runs for brings that one forward
   // and ends here, before anything in the folder is touched.
@@ -74,7 +95,13 @@ int RunVornix(int argc, char *argv[], const std::function<void(TForm1 &)> &shown
   TTerminationSignals termination;
   QObject::connect(&termination, &TTerminationSignals::received, &form1, &QWidget::close);
   QObject::connect(&instance, &TSingleInstance::activationRequested, &form1, &TForm1::BringForward);
-  if (arguments.isSet(hidden))
+  // A later `vx --import-opml` is done here, and the tabs follow.
+  instance.setActionHandler(
+      [&formSetting](const QString &action, const QVariantList &parameter, QString *message) {
+        return action == QStringLiteral("import-opml") &&
+               formSetting.importOpml(parameter.value(0).toString(), message);
+      });
+  if (arguments.isSet(QStringLiteral("hidden")))
     form1.StartHidden();
   else
     form1.N9Click();

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QUrl>
 
@@ -374,6 +375,14 @@ private:
     return CURLE_GOT_NOTHING;
   }
 };
+
+QString WithHttpScheme(const QString &url) {
+  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+  const QString address = url.trimmed();
+  if (scheme.match(address).hasMatch())
+    return address;
+  return u"http://" + address;
+}
 
 THttpClient::THttpClient(THttpOptions options)
     : FOptions(std::move(options)), FAbort(std::make_unique<TAbort>()) {}

@@ -60,6 +60,11 @@ struct THttpResult {
   bool ok() const { return outcome == THttpOutcome::Ok; }
 };
 
+// The address to fetch: one that already names the http or https scheme (in
+// any letter case) is kept as it is, one with another scheme is left for the
+// transfer to refuse, and a bare address gets "http://" in front.
+QString WithHttpScheme(const QString &url);
+
 // Blocking HTTP(S) GET of one URL into one file, over libcurl.
 // The body is written to a temporary file beside the target, which replaces
 // the target only when the transfer succeeded.

@@ -20,10 +20,14 @@ const QString kBusService = u"org.freedesktop.DBus"_s;
 const QString kBusPath = u"/org/freedesktop/DBus"_s;
 const QString kApplicationInterface = u"org.freedesktop.Application"_s;
 const QString kNamePrefix = u"org.vornix.Vornix.i"_s;
+const QString kActionFailed = u"org.vornix.Vornix.Error.ActionFailed"_s;
 
 // Long enough for a first start busy under a sanitizer, short enough that a
 // hung one does not leave the user looking at nothing.
 constexpr int kCallTimeoutMs = 2000;
+// An action waits for the running one to finish what it is doing: a refresh
+// or a search holds it for a minute at most.
+constexpr int kActionTimeoutMs = 150000;
 // Far longer than a start takes from making its lock to writing its owner in.
 constexpr qint64 kOwnerWriteMs = 200;
 
@@ -75,6 +79,12 @@ TSingleInstance::TSingleInstance(const QString &folder, QObject *parent)
   FActivation->setSingleShot(true);
   FActivation->setInterval(0);
   connect(FActivation, &QTimer::timeout, this, &TSingleInstance::activationRequested);
+  // Held back the same way: an import must not change the catalogue under a
+  // refresh or a save.
+  FActions = new QTimer(this);
+  FActions->setSingleShot(true);
+  FActions->setInterval(0);
+  connect(FActions, &QTimer::timeout, this, &TSingleInstance::runActions);
 }
 
 TSingleInstance::~TSingleInstance() = default;
@@ -131,19 +141,40 @@ TSingleInstance::TBusClaim TSingleInstance::claimOnBus() {
   if (answer == kPrimaryOwner || answer == kAlreadyOwner)
     return TBusClaim::Owned;
 
-  QDBusMessage activate =
-      QDBusMessage::createMethodCall(FBusName, FObjectPath, kApplicationInterface, u"Activate"_s);
-  activate << QVariant::fromValue(QVariantMap());
-  const QDBusMessage reply = bus.call(activate, QDBus::Block, kCallTimeoutMs);
-  if (reply.type() == QDBusMessage::ReplyMessage)
+  if (FForwardAction.isEmpty()) {
+    QDBusMessage activate =
+        QDBusMessage::createMethodCall(FBusName, FObjectPath, kApplicationInterface, u"Activate"_s);
+    activate << QVariant::fromValue(QVariantMap());
+    return handOver(activate, kCallTimeoutMs);
+  }
+  QDBusMessage action = QDBusMessage::createMethodCall(FBusName, FObjectPath, kApplicationInterface,
+                                                       u"ActivateAction"_s);
+  action << FForwardAction << QVariant::fromValue(FForwardParameter)
+         << QVariant::fromValue(QVariantMap());
+  return handOver(action, kActionTimeoutMs);
+}
+
+TSingleInstance::TBusClaim TSingleInstance::handOver(QDBusMessage call, int timeoutMs) {
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, timeoutMs);
+  const QString said = reply.arguments().value(0).toString();
+  if (reply.type() == QDBusMessage::ReplyMessage) {
+    FHandedOver = true;
+    FHandedOverMessage = said;
     return TBusClaim::HandedOver;
+  }
   if (reply.errorName() == u"org.freedesktop.DBus.Error.ServiceUnknown"_s ||
       reply.errorName() == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s)
     return TBusClaim::Gone;
+  if (reply.errorName() == kActionFailed) {
+    FHandedOverMessage = reply.errorMessage();
+    return TBusClaim::HandedOver;
+  }
   // A hung first start still holds the files: a second writer would be
   // worse than no window.
-  tell(u"Vornix is already running for %1 but does not answer."_s.arg(
-      QDir::toNativeSeparators(FFolder)));
+  FHandedOverMessage = u"Vornix is already running for %1 but does not answer."_s.arg(
+      QDir::toNativeSeparators(FFolder));
+  if (FForwardAction.isEmpty())
+    tell(FHandedOverMessage);
   return TBusClaim::HandedOver;
 }
 
@@ -167,7 +198,10 @@ bool TSingleInstance::claimLockFile() {
   if ((clearedOwnerless(path) || removing) && FLock->tryLock(0))
     return true;
   if (FLock->error() == QLockFile::LockFailedError) {
-    tell(u"Vornix is already running for %1."_s.arg(QDir::toNativeSeparators(FFolder)));
+    FHandedOverMessage =
+        u"Vornix is already running for %1."_s.arg(QDir::toNativeSeparators(FFolder));
+    if (FForwardAction.isEmpty())
+      tell(FHandedOverMessage);
     return false;
   }
   // A folder the lock cannot be made in is a folder nothing else can be
@@ -181,4 +215,34 @@ bool TSingleInstance::claimLockFile() {
 void TSingleInstance::Activate(const QVariantMap &platformData) {
   Q_UNUSED(platformData)
   FActivation->start();
+}
+
+struct TSingleInstance::TPendingAction {
+  QString action;
+  QVariantList parameter;
+  QDBusMessage call;
+};
+
+void TSingleInstance::forwardAction(const QString &action, const QVariantList &parameter) {
+  FForwardAction = action;
+  FForwardParameter = parameter;
+}
+
+void TSingleInstance::ActivateAction(const QString &action, const QVariantList &parameter,
+                                     const QVariantMap &platformData, const QDBusMessage &call) {
+  Q_UNUSED(platformData)
+  call.setDelayedReply(true);
+  FPendingActions << std::make_shared<TPendingAction>(TPendingAction{action, parameter, call});
+  FActions->start();
+}
+
+void TSingleInstance::runActions() {
+  for (const auto &pending : std::exchange(FPendingActions, {})) {
+    QString message = u"Vornix does not know this action"_s;
+    const bool done =
+        FActionHandler && FActionHandler(pending->action, pending->parameter, &message);
+    QDBusConnection::sessionBus().send(
+        done ? pending->call.createReply(message)
+             : pending->call.createErrorReply(kActionFailed, message));
+  }
 }

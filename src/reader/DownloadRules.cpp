@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cstdlib>
@@ -92,14 +91,6 @@ bool RecordSource(const QString &fileName, const QString &address) {
   const QByteArray bytes = address.toUtf8();
   return record.open(QIODevice::WriteOnly) && record.write(bytes) == bytes.size() &&
          CommitSaveFile(record, "source", bytes);
-}
-
-QString WithHttpScheme(const QString &url) {
-  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-  const QString address = url.trimmed();
-  if (scheme.match(address).hasMatch())
-    return address;
-  return u"http://" + address;
 }
 
 QDateTime ZeroDateTime() {

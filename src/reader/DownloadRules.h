@@ -46,11 +46,6 @@ bool HoldsCopyOf(const QString &fileName, const QString &address);
 // Where the record of the file lives.
 QString SourceRecordName(const QString &fileName);
 
-// The address to fetch: one that already names the http or https scheme (in
-// any letter case) is kept as it is, one with another scheme is left for the
-// transfer to refuse, and a bare address gets "http://" in front.
-QString WithHttpScheme(const QString &url);
-
 // The zero date-time that stands for "no modification time": 30 December
 // 1899, midnight.
 QDateTime ZeroDateTime();

@@ -5,6 +5,7 @@
 #include "persist/KivTextResIni.h"
 #include "platform/Autostart.h"
 #include "platform/TextFile.h"
+#include "settings/FeedChooser.h"
 #include "settings/RSSItem.h"
 #include "settings/SettingsHost.h"
 
@@ -120,8 +121,14 @@ void TFormSetting::buildLayout() {
 
   auto *Panel1 = named(new QFrame(this), u"Panel1"_s);
   Panel1->setFixedHeight(40);
+  BImportOPML = button(u"BImportOPML"_s, u"Импорт OPML…"_s, Panel1);
+  BImportOPML->setToolTip(u"Взять сайты и ленты из файла OPML другой программы чтения"_s);
+  BExportOPML = button(u"BExportOPML"_s, u"Экспорт OPML…"_s, Panel1);
+  BExportOPML->setToolTip(u"Сохранить сайты и ленты в файл OPML для другой программы чтения"_s);
   Button1 = button(u"Button1"_s, u"Закрыть"_s, Panel1);
   auto *bottom = new QHBoxLayout(Panel1);
+  bottom->addWidget(BImportOPML);
+  bottom->addWidget(BExportOPML);
   bottom->addStretch(1);
   bottom->addWidget(Button1);
 
@@ -141,6 +148,12 @@ void TFormSetting::buildSitesPage() {
   pageColumn->setContentsMargins(4, 4, 4, 4);
   pageColumn->addWidget(CBSites);
   pageColumn->addWidget(KivGroupBox1, 1); // the feed rows get the height the window gains
+  LStatus = named(new QLabel(page), u"LStatus"_s);
+  LStatus->setTextFormat(Qt::PlainText); // it quotes addresses and files
+  LStatus->setWordWrap(true);
+  LStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  LStatus->hide();
+  pageColumn->addWidget(LStatus);
 
   LESiteName = named(new QLineEdit(KivGroupBox1), u"LESiteName"_s);
   QLabel *siteNameLabel = labelFor(LESiteName, u"Наименование"_s, KivGroupBox1);
@@ -244,6 +257,8 @@ void TFormSetting::connectHandlers() {
   connect(Button2, &QPushButton::clicked, this, &TFormSetting::Button2Click);
   connect(Button6, &QPushButton::clicked, this, &TFormSetting::Button6Click);
   connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
+  connect(BImportOPML, &QPushButton::clicked, this, &TFormSetting::BImportOPMLClick);
+  connect(BExportOPML, &QPushButton::clicked, this, &TFormSetting::BExportOPMLClick);
   for (QComboBox *list : {CBTimeOut, CBFilterAssociation, CBAlphaBlend})
     connect(list, &QComboBox::currentIndexChanged, this, &TFormSetting::CBTimeOutChange);
   for (QCheckBox *check :
@@ -323,6 +338,13 @@ void TFormSetting::showEvent(QShowEvent *event) {
   if (!event->spontaneous() && !(FHost && FHost->destroying()))
     Button2->setEnabled(false);
   showAutostart();
+}
+
+// A choice still open goes with the window, and the save it held goes on.
+void TFormSetting::hideEvent(QHideEvent *event) {
+  QWidget::hideEvent(event);
+  if (auto *chooser = findChild<TFeedChooser *>(QString(), Qt::FindDirectChildrenOnly))
+    chooser->reject();
 }
 
 void TFormSetting::keyPressEvent(QKeyEvent *event) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "feeds/FeedDiscovery.h"
 #include "settings/SiteCatalogue.h"
 
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -51,10 +53,11 @@ public:
   // rebuilds the main window's tabs. False when nothing changed; `message`
   // says what was added, or why not, in words fit for the user.
   bool importOpml(const QString &fileName, QString *message = nullptr);
-  bool exportOpml(const QString &fileName, QString *message = nullptr) const;
+  bool exportOpml(const QString &fileName, QString *message = nullptr);
 
 protected:
   void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -80,6 +83,9 @@ private:
   QCheckBox *ChBSoundsUse;        // checked: no event sounds, as its caption says
   QCheckBox *ChBWatchAll;         // every board watched in the background for new items
   QCheckBox *ChBAutostart;        // Vornix starts, in the tray, when the user logs in
+  QPushButton *BImportOPML;       // "Импорт OPML…"
+  QPushButton *BExportOPML;       // "Экспорт OPML…"
+  QLabel *LStatus;                // what the last save, import or export found
   QPushButton *Button1;           // "Закрыть"
   TKivTextResIni *KivTextResIni1;
 
@@ -91,6 +97,8 @@ private:
   void Button2Click();
   void Button6Click();
   void RSSDelClick(TRSSItem *row);
+  void BImportOPMLClick();
+  void BExportOPMLClick();
   void CBTimeOutChange();
   void ChBAutostartClick(bool on);
   void KivTextResIni1AfterExecute();
@@ -107,6 +115,20 @@ private:
   void KivTextResIni1UseReadVal(QObject *Instance, const QString &PropName, const QVariant &Value,
                                 bool &UseVal) const;
   QString storedText(const QObject *instance, const QString &propName) const;
+
+  // --- Saving a site: addresses that are pages are searched for feeds ---
+  struct TPendingChoice {
+    QPointer<TRSSItem> row;
+    QString page;
+    QList<TFeedLink> links;
+  };
+  bool closingDown() const;
+  void findFeedsInRows();
+  void chooseFeeds();
+  void takeFeeds(TRSSItem *row, const QList<TFeedLink> &links);
+  void commitRows();
+  void showStatus(const QString &text);
+  void showImportedRows(int site, int feedsBefore);
 
   void LoadSites();
   bool SaveSites();
@@ -127,4 +149,7 @@ private:
   TSiteCatalogue Sites;
   QVBoxLayout *FRows = nullptr;
   bool FReadingSettings = false;
+  bool FSaving = false; // from "Сохранить" until the site is written
+  QList<TPendingChoice> FChoices;
+  QStringList FFindings;
 };

@@ -85,6 +85,7 @@ void TFormSetting::showError(const QString &text) {
 }
 
 void TFormSetting::CBSitesChange() {
+  showStatus(QString());
   KivGroupBox1->setEnabled(true);
   LESiteName->setText(CBSites->currentText());
   ClearFeedRows();
@@ -132,11 +133,25 @@ void TFormSetting::Button4Click() {
   QTimer::singleShot(0, row, [this, row] { ScrollBox1->ensureWidgetVisible(row); });
 }
 
-// The record is filled in place, never replaced: the main window's tabs point
-// at it.
+// Addresses new to the catalogue are looked at before anything is saved: a
+// board's page gives way to the feed it names, or the user picks among
+// several. The editor cannot be used meanwhile: "Сохранить" and "Удалить" are
+// off, input waits until each search ends, and a choice is asked window-modal.
 void TFormSetting::Button2Click() {
+  if (FSaving)
+    return;
   Button2->setEnabled(false);
   Button6->setEnabled(false);
+  FSaving = true;
+  FFindings.clear();
+  findFeedsInRows();
+  chooseFeeds();
+}
+
+// The record is filled in place, never replaced: the main window's tabs point
+// at it.
+void TFormSetting::commitRows() {
+  FSaving = false;
   const QString title = LESiteName->text();
   int site = selectedSite();
   if (site < 0) {
@@ -156,6 +171,7 @@ void TFormSetting::Button2Click() {
     return;
   }
   CBSitesChange();
+  showStatus(FFindings.join(u'\n'));
   if (FHost)
     FHost->RebuildSiteTabs();
   SaveSites();

@@ -1,3 +1,4 @@
+#include "feeds/FeedDiscovery.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
 #include "support/GoldenFile.h"
@@ -158,6 +159,20 @@ private Q_SLOTS:
     QString dump;
     for (const QString &address : ScriptLines(input))
       dump += address + u"\n  "_s + FeedFileName(12, address).mid(folder.path().size()) + u'\n';
+    compareWithGolden(input, dump);
+  }
+
+  void discovery_data() { addGoldenRows(u"discovery"_s); }
+  // Each file as a board's server sends it, its charset record as its Content-Type: what an
+  // address typed into the catalogue turns out to be, and the feeds a page names.
+  void discovery() {
+    QFETCH(QString, input);
+    const QByteArray charset = contentOf(input + u".charset"_s);
+    const TFeedDiscovery found = DiscoverFeeds(contentOf(input), "text/html; charset=" + charset,
+                                               u"https://board.example/jobs/index.html"_s);
+    QString dump = QStringList{u"feed"_s, u"page"_s, u"neither"_s}.at(found.kind) + u'\n';
+    for (const TFeedLink &link : found.links)
+      dump += u"%1 | %2 | %3\n"_s.arg(int(link.format)).arg(Quoted(link.title), link.address);
     compareWithGolden(input, dump);
   }
 };

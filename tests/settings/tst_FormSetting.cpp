@@ -5,6 +5,7 @@
 #include "support/Controls.h"
 #include "support/GoldenFile.h"
 #include "support/TempDataFolder.h"
+#include "support/TestHttpServer.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -41,13 +42,19 @@ class TestFormSetting : public QObject {
   std::unique_ptr<TFormSetting> FForm;
   QHash<const TRSSItemData *, int> FIds; // records numbered as first seen: a replaced one shows
   QHash<QString, QString> FShown;
+  TTestHttpServer FServer; // boards' pages and feeds, by the names of their files
+  QString FExported;       // the OPML file exported, shown with the INI files
+
+  static QString data(const QString &name) { return QStringLiteral(VORNIX_TEST_DATA "/") + name; }
+  QListWidget *chooser() const { return FForm->findChild<QListWidget *>(u"LBFeeds"_s); }
 
   QString file(const QString &name) const { return FData->file(name); }
   QMessageBox *messageBox() const { return FForm->findChild<QMessageBox *>(); }
   QList<TRSSItem *> rows() const { return FForm->findChildren<TRSSItem *>(); } // top to bottom
   QWidget *row(const QString &index) const { return rows().value(index.toInt()); }
 
-  void step(const QString &line) {
+  void step(QString line) {
+    line.replace(u"<server>"_s, FServer.url("").chopped(1));
     QStringList w = line.split(u' ');
     const QString op = w.takeFirst(), rest = w.join(u' ');
     if (op == u"write") { // lines of an INI file, "|" between them, as both programs write them
@@ -91,6 +98,21 @@ class TestFormSetting : public QObject {
       QObject *control = Control<QObject>(FForm.get(), qPrintable(w.value(0)));
       control->setProperty(control->inherits("QComboBox") ? "currentIndex" : "checked",
                            w.value(1).toInt());
+    } else if (op == u"serve") { // "serve <path> <file> <type>": a file of tests/data served
+      FServer.route(w.value(0).toUtf8(),
+                    TTestResponse::ok(contentOf(data(w.value(1))), w.value(2).toUtf8()));
+    } else if (op == u"pick") { // the chooser's rows to tick, then "Выбрать"; none: cancelled
+      QTRY_VERIFY(chooser());
+      for (int i = 0; i < chooser()->count(); ++i)
+        chooser()->item(i)->setCheckState(w.contains(QString::number(i)) ? Qt::Checked
+                                                                         : Qt::Unchecked);
+      QMetaObject::invokeMethod(chooser()->window(), rest == u"none" ? "reject" : "accept");
+      QTRY_VERIFY(!chooser());
+    } else if (op == u"import") { // an OPML file of tests/data, as the running program is asked
+      FForm->importOpml(data(rest));
+    } else if (op == u"export") {
+      FForm->exportOpml(file(rest));
+      FExported = rest;
     } else if (op == u"CBTimeOutChange") { // the list's own signal, its choice unchanged
       auto *list = Control<QComboBox>(FForm.get(), "CBTimeOut");
       Q_EMIT list->currentIndexChanged(list->currentIndex());
@@ -161,6 +183,8 @@ class TestFormSetting : public QObject {
         out +=
             u"  "_s + name + u":\n    |"_s + QString(text).replace(u"\n"_s, u"\n    |"_s) + u'\n';
     };
+    if (!FExported.isEmpty())
+      show(FExported, QString::fromUtf8(contentOf(file(FExported))));
     for (const QString &name : {u"vxs.ini"_s, u"vxss.ini"_s})
       show(name, TCodepage::fromCp1251(contentOf(file(name))).replace(u"\r"_s, u"\\r"_s));
     if (!FForm)
@@ -171,17 +195,29 @@ class TestFormSetting : public QObject {
     show(u"focus"_s, focus());
     show(u"settings"_s, settings());
     show(u"message"_s, box ? box->windowTitle() + u": "_s + box->text() : u"none"_s);
-    return out.replace(FData->path(), u"<data>"_s);
+    show(u"status"_s, Control<QLabel>(FForm.get(), "LStatus")->text());
+    QStringList offered;
+    for (int i = 0; chooser() && i < chooser()->count(); ++i)
+      offered << chooser()->item(i)->text().replace(u'\n', u" | "_s) +
+                     (chooser()->item(i)->checkState() == Qt::Checked ? u" [x]"_s : u""_s);
+    show(u"chooser"_s, offered.join(u'\n'));
+    return out.replace(FData->path(), u"<data>"_s)
+        .replace(FServer.url("").chopped(1), u"<server>"_s);
   }
 
 private Q_SLOTS:
-  void initTestCase() { QApplication::setApplicationDisplayName(u"Vornix"_s); }
+  void initTestCase() {
+    QApplication::setApplicationDisplayName(u"Vornix"_s);
+    QVERIFY(FServer.start());
+  }
   void init() { // the window goes before its data folder
     FForm.reset();
     FData.reset();
     FData = std::make_unique<TTempDataFolder>();
     FHost = std::make_unique<TRecordingHost>();
-    FShown = {{u"message"_s, u"none"_s}};
+    FServer.reset();
+    FExported.clear();
+    FShown = {{u"message"_s, u"none"_s}, {u"status"_s, QString()}, {u"chooser"_s, QString()}};
   }
 
   void scripts_data() { addGoldenRows(u"settingswindow"_s); }
