@@ -61,6 +61,7 @@ public:
   void applyUpdateInterval(int milliseconds, bool refreshNow) override;
   void applyWatch(bool on) override;
   void RebuildSiteTabs() override;
+  void SitesAdded() override;
 
   // --- Showing and hiding ---
   // "Показать" / "Скрыть": what the tray menu, the tray icon and the first

@@ -53,6 +53,11 @@ void TForm1::RebuildSiteTabs() {
   syncWatchedFeeds();
 }
 
+void TForm1::SitesAdded() {
+  FReader->sitesAdded(FFormSetting ? &FFormSetting->sites() : nullptr);
+  syncWatchedFeeds();
+}
+
 void TForm1::SiteMenuClick(int tab) {
   TimerHideBallonTimer();
   FReader->chooseSite(tab);

@@ -59,6 +59,19 @@ void TReader::rebuildSites(const TSiteCatalogue *sites, int chosen) {
   openSite(FView.tab);
 }
 
+// Nothing on screen changes: the sites the catalogue gained join the tabs,
+// and the feeds the chosen site gained join its category menu.
+void TReader::sitesAdded(const TSiteCatalogue *sites) {
+  for (int i = int(FSites.size()); sites && i < sites->count(); ++i) {
+    FView.sites.append(sites->title(i));
+    FSites.append(sites->record(i));
+  }
+  const TRSSItemData *chosen = site(FView.tab);
+  for (int j = int(FView.categories.size()); FStarted && chosen && j < chosen->RSSURLs.size(); ++j)
+    FView.categories.append(chosen->RSSNames.value(j));
+  changed();
+}
+
 void TReader::start(int savedTab) {
   FStarted = true;
   // A tab chosen before this show was never loaded; one restored is now.

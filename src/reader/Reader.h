@@ -76,6 +76,8 @@ public:
 
   // --- Sites and categories ---
   void rebuildSites(const TSiteCatalogue *sites, int chosen);
+  // The catalogue grew at its ends only: the view stays as it is.
+  void sitesAdded(const TSiteCatalogue *sites);
   void chooseSite(int tab);
   void chooseCategory(int position);
   void refresh(); // the update interval's tick

@@ -31,4 +31,7 @@ public:
   // The tabs and the site menu rebuilt from the catalogue, on the site the
   // settings window has selected.
   virtual void RebuildSiteTabs() = 0;
+  // The catalogue only grew, at the end of sites and of their feeds (an
+  // import): the tabs and menus follow, and the main window stays where it is.
+  virtual void SitesAdded() = 0;
 };

@@ -60,7 +60,7 @@ bool TFormSetting::importOpml(const QString &fileName, QString *message) {
       CBSites->addItem(Sites.title(i), QVariant::fromValue(Sites.record(i)));
     showImportedRows(selected, feedsBefore);
     if (FHost)
-      FHost->RebuildSiteTabs();
+      FHost->SitesAdded();
   }
   showStatus(said);
   if (message)

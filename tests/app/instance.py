@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """One vx per data folder, with or without a session bus: a second start steps aside with status
 0 and brings the first forward; a killed vx, even one killed while it took the lock or removed a
-stale one, does not block the next. Usage: instance.py vx"""
+stale one, does not block the next. An OPML import from the command line is done by the running
+one, whose tabs follow, or by the command itself when none runs. Usage: instance.py vx"""
 
 import os
+import pathlib
 import signal
 import sys
 
-from vxrun import check, close, double_click_icon, ended, folder, main, run, shown, start
+from vxrun import Window, check, close, double_click_icon, ended, folder, main, run, shown, start
 
 NO_BUS = {"DBUS_SESSION_BUS_ADDRESS": "unix:path=/nonexistent/vornix-bus"}
 
@@ -49,6 +51,38 @@ def one_per_folder(vx, env=None):
     check(not os.path.exists(lock), "the lock file outlived a clean exit")
 
 
+OPML = """<?xml version="1.0" encoding="UTF-8"?>
+<opml version="2.0"><head><title>Moved</title></head><body>
+<outline text="Фриланс"><outline type="rss" text="Все проекты" xmlUrl="http://127.0.0.1:1/all"/>
+</outline></body></opml>
+"""
+
+
+def opml(vx, running):
+    path = folder(vx)
+    catalogue = pathlib.Path(path, "vxs.ini")
+    pathlib.Path(path, "in.opml").write_text(OPML)
+    pathlib.Path(path, "bad.opml").write_text("<html></html>")
+    first = running and start(path)  # else the command holds the folder while it imports
+    if first:
+        shown(first)
+    before = catalogue.read_bytes()
+    vx_opml = lambda *args, status=0: ended(start(path, command=["./vx", *args], offscreen=True),
+                                            status)
+    vx_opml("--import-opml", "bad.opml", status=1)
+    check(catalogue.read_bytes() == before, "a file that is not OPML changed the catalogue")
+    check("лент: 1" in vx_opml("--import-opml", "in.opml"), "the import did not say what it added")
+    check("Все проекты" in catalogue.read_bytes().decode("cp1251"), "the feed is not saved")
+    if first:
+        Window(first).box("page tab", "Фриланс")
+        close(first)
+    vx_opml("--export-opml", "out.opml")
+    check('xmlUrl="http://127.0.0.1:1/all"' in pathlib.Path(path, "out.opml").read_text(),
+          "the export lacks the feed")
+
+
 vx = os.path.abspath(sys.argv[1])
-main(run("instance", one_per_folder, vx),
+main(run("import handed to the running vx", opml, vx, True),
+     run("import with no vx running", opml, vx, False),
+     run("instance", one_per_folder, vx),
      run("instance without a session bus", one_per_folder, vx, NO_BUS))

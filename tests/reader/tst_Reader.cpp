@@ -106,12 +106,19 @@ class TestReader : public QObject {
             });
   }
 
-  // "Site: Name=address, Name=address | Site: ..." after the archive, site 0.
-  void setSites(const QString &boards) {
-    FSites = std::make_unique<TSiteCatalogue>();
-    AddArchiveSite(*FSites);
+  // "Site: Name=address, Name=address | Site: ..." after the archive, site 0; with `grow`,
+  // added to the catalogue there is, a site of the same title getting the feeds, as an import.
+  void setSites(const QString &boards, bool grow = false) {
+    if (!grow) {
+      FSites = std::make_unique<TSiteCatalogue>();
+      AddArchiveSite(*FSites);
+    }
     for (const QString &site : boards.split(u'|', Qt::SkipEmptyParts)) {
-      TRSSItemData *record = FSites->append(site.section(u':', 0, 0).trimmed());
+      const QString title = site.section(u':', 0, 0).trimmed();
+      int i = grow ? FSites->count() - 1 : 0;
+      while (i > 0 && FSites->title(i) != title)
+        --i;
+      TRSSItemData *record = i > 0 ? FSites->record(i) : FSites->append(title);
       for (const QString &feed : site.section(u':', 1).split(u',', Qt::SkipEmptyParts)) {
         record->RSSNames << feed.section(u'=', 0, 0).trimmed();
         record->RSSURLs << served(feed.section(u'=', 1).trimmed());
@@ -128,6 +135,9 @@ class TestReader : public QObject {
       setSites(rest);
     } else if (op == u"serve") {
       FServer->route(w.value(0).toUtf8(), ScriptAnswer(w.value(1), w.mid(2)));
+    } else if (op == u"import") {
+      setSites(rest, true);
+      r.sitesAdded(FSites.get());
     } else if (op == u"rebuild") {
       r.rebuildSites(FSites.get(), n);
     } else if (op == u"start") {

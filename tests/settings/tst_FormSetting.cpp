@@ -30,6 +30,7 @@ public:
   }
   void applyWatch(bool on) override { log << u"watch %1"_s.arg(on ? 1 : 0); }
   void RebuildSiteTabs() override { log << u"tabs on %1"_s.arg(settings->selectedSite()); }
+  void SitesAdded() override { log << u"sites added"_s; }
 };
 
 // Scripts in tests/data/settingswindow drive the window, a step a line ("#" comments). After
