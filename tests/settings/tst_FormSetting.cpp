@@ -45,6 +45,7 @@ class TestFormSetting : public QObject {
   QHash<QString, QString> FShown;
   TTestHttpServer FServer; // boards' pages and feeds, by the names of their files
   QString FExported;       // the OPML file exported, shown with the INI files
+  std::jthread FCloser;
 
   static QString data(const QString &name) { return QStringLiteral(VORNIX_TEST_DATA "/") + name; }
   QListWidget *chooser() const { return FForm->findChild<QListWidget *>(u"LBFeeds"_s); }
@@ -99,9 +100,15 @@ class TestFormSetting : public QObject {
       QObject *control = Control<QObject>(FForm.get(), qPrintable(w.value(0)));
       control->setProperty(control->inherits("QComboBox") ? "currentIndex" : "checked",
                            w.value(1).toInt());
-    } else if (op == u"serve") { // "serve <path> <file> <type>": a file of tests/data served
-      FServer.route(w.value(0).toUtf8(),
-                    TTestResponse::ok(contentOf(data(w.value(1))), w.value(2).toUtf8()));
+    } else if (op == u"serve") { // "serve <path> <file> <type> [ms]": a file of tests/data
+      TTestResponse answer = TTestResponse::ok(contentOf(data(w.value(1))), w.value(2).toUtf8());
+      answer.delay = std::chrono::milliseconds(w.value(3).toInt());
+      FServer.route(w.value(0).toUtf8(), answer);
+    } else if (op == u"close-after") { // ms: the window's close box, from outside any wait
+      FCloser = std::jthread([window = FForm->windowHandle(), ms = rest.toInt()] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        QCoreApplication::postEvent(window, new QCloseEvent);
+      });
     } else if (op == u"pick") { // the chooser's rows to tick, then "Выбрать"; none: cancelled
       QTRY_VERIFY(chooser());
       for (int i = 0; i < chooser()->count(); ++i)
