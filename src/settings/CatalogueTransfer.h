@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class TSiteCatalogue;
@@ -7,21 +8,21 @@ struct TOpmlDocument;
 
 // What an import added to the catalogue.
 struct TImportSummary {
-  int sites = 0;   // sites made for it
-  int feeds = 0;   // feeds added, to new sites and to existing ones
-  int skipped = 0; // feeds left out: already in the catalogue or the file, or unstorable
+  int sites = 0;      // sites made for it
+  int feeds = 0;      // feeds added, to new sites and to existing ones
+  int skipped = 0;    // feeds left out: already in the catalogue or the file, or unstorable
+  int unstorable = 0; // of those, addresses longer than a catalogue entry holds
 };
 
 // Brings the feeds of an OPML file into the catalogue. Folders become sites
 // (nested ones by their path, joined with " / "); feeds outside any folder go
 // to a site named after the file's title, else "Импорт". A site whose title is
 // already in the catalogue (the archive excepted) gets the new feeds; an
-// address already there, or met earlier in the file, is not added again.
+// address already there, or met earlier in the file, is not added again, and
+// one too long for a catalogue entry is left out rather than stored cut. New
+// sites go at the end; a site added to keeps its record, which the main
+// window's tab points at.
 TImportSummary ImportOpml(TSiteCatalogue &sites, const TOpmlDocument &document);
-
-// Takes back what ImportOpml added, when the catalogue could not be saved.
-void UndoImport(TSiteCatalogue &sites, const TImportSummary &summary, int sitesBefore,
-                const QList<int> &feedsBefore);
 
 // The catalogue as an OPML 2.0 file: every site a folder, the archive (a
 // file of this program's, no feed any other reader could read) left out.
