@@ -3,6 +3,8 @@
 #include "feeds/FeedXml.h"
 #include "feeds/XmlDecoding.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -18,8 +20,16 @@ TOpmlReadResult failed(const QString &error) {
   return result;
 }
 
+// Text as written, trimmed. QString::fromUtf8 drops a U+FEFF that comes
+// first, so a label " \uFEFF" would read as "\uFEFF", and once written, read
+// again as nothing at all.
+QString textOf(const QByteArray &utf8) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return QString(decoder.decode(utf8)).trimmed();
+}
+
 QString attribute(const TXmlElement &element, const char *name) {
-  return QString::fromUtf8(element.attribute(name)).trimmed();
+  return textOf(element.attribute(name));
 }
 
 // OPML names the attribute xmlUrl, but exporters of the early 2000s wrote it
@@ -175,8 +185,7 @@ TOpmlReadResult ReadOpml(const QByteArray &bytes) {
     return failed(u"В файле OPML нет раздела <body>"_s);
   TOpmlReadResult result;
   result.document.title =
-      QString::fromUtf8(root.child({ns, "head", nullptr}).child({ns, "title", nullptr}).text())
-          .trimmed();
+      textOf(root.child({ns, "head", nullptr}).child({ns, "title", nullptr}).text());
   if (!readOutlines(body, ns, result.document))
     return failed(
         u"В файле OPML больше %1 лент: такой список не импортируется"_s.arg(kOpmlMaxFeeds));
