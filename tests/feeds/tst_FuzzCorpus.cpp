@@ -1,3 +1,4 @@
+#include "../../fuzz/OpmlInvariants.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/FeedWalk.h"
 #include "feeds/TextNormalisation.h"
@@ -8,17 +9,24 @@
 
 using namespace Qt::StringLiterals;
 
-// Replays the fuzzers' seeds (for the feed reader also the feeds of its own
-// tests) under the sanitised build: no crash, leak or undefined behaviour.
+// Replays the fuzzers' seeds (for the feed and OPML readers also the files of
+// their own tests) under the sanitised build: no crash, leak or undefined
+// behaviour, and for OPML the fuzzer's invariants.
 class TestFuzzCorpus : public QObject {
   Q_OBJECT
 private Q_SLOTS:
   void replay() {
-    for (const char *folder : {"fuzz/FeedWalk", "feeds", "fuzz/NormaliseText"}) {
+    for (const char *folder :
+         {"fuzz/FeedWalk", "feeds", "fuzz/NormaliseText", "fuzz/Opml", "opml/read"}) {
       const QDir dir(QStringLiteral(VORNIX_TEST_DATA "/") + QLatin1StringView(folder));
       QVERIFY2(!dir.isEmpty(QDir::Files), folder);
       for (const QFileInfo &info : dir.entryInfoList(QDir::Files)) {
         const QByteArray bytes = contentOf(info.filePath());
+        if (QByteArrayView(folder).contains("pml")) {
+          const QString broken = OpmlInvariants::Check(bytes);
+          QVERIFY2(broken.isEmpty(), qPrintable(info.filePath() + u": "_s + broken));
+          continue;
+        }
         if (dir.dirName() == u"NormaliseText") {
           QVERIFY2(!NormaliseText(QString::fromUtf8(bytes)).contains(u"  "_s),
                    qPrintable(info.filePath()));
