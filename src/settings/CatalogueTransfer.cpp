@@ -157,11 +157,14 @@ bool ImportOpmlFile(TSiteCatalogue &sites, const QString &opmlFile, const QStrin
   }
   const TCatalogueExtent before = extentOf(sites);
   const TImportSummary summary = ImportOpml(sites, read.document);
+  // A file brought in twice is no failure the second time: there is simply
+  // nothing left to add, and nothing is written.
+  if (summary.feeds == 0 && summary.unstorable == 0) {
+    says = u"Новых лент нет: все ленты файла уже есть в списке сайтов"_s;
+    return true;
+  }
   if (summary.feeds == 0) {
-    says = summary.unstorable == 0
-               ? u"Новых лент нет: все ленты файла уже есть в списке сайтов"_s
-               : u"Новых лент нет; адресов длиннее 255 символов пропущено: %1"_s.arg(
-                     summary.unstorable);
+    says = u"Новых лент нет; адресов длиннее 255 символов пропущено: %1"_s.arg(summary.unstorable);
     return false;
   }
   if (QString error; !SaveSites(sites, catalogueFile, &error)) {

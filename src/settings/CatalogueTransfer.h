@@ -32,9 +32,10 @@ QByteArray ExportOpml(const TSiteCatalogue &sites);
 // The whole import of a file into a catalogue that lives in `catalogueFile`:
 // the file read (within the caps), the feeds merged, and the catalogue written
 // once, atomically. False means nothing changed, in memory or on disk: the
-// file was refused, brought no feed that is not already there, or the
-// catalogue could not be written; `message` says which. True means sites were
-// extended in place or appended at the end, and `message` says how many. Both
+// file was refused, its only new feeds could not be stored, or the catalogue
+// could not be written; `message` says which. True means sites were extended
+// in place or appended at the end, or every feed of the file was there
+// already (nothing written), and `message` says how many were added. Both
 // messages are in Russian and fit a status line.
 bool ImportOpmlFile(TSiteCatalogue &sites, const QString &opmlFile, const QString &catalogueFile,
                     QString *message);
