@@ -28,6 +28,8 @@ bool importFile(const QString &file, QString *message) {
   instance.forwardAction(kImport, {file});
   if (!instance.claim()) {
     *message = instance.handedOverMessage();
+    if (!instance.handedOver())
+      *message += u" Импорт не выполнен."_s;
     return instance.handedOver();
   }
   TSiteCatalogue sites;

@@ -49,9 +49,10 @@ public:
   void selectSite(int index);
 
   // --- Moving to and from other readers ---
-  // Brings the feeds of an OPML file into the catalogue, saves it once and
-  // rebuilds the main window's tabs. False when nothing changed; `message`
-  // says what was added, or why not, in words fit for the user.
+  // Brings the feeds of an OPML file into the catalogue, saves it once, and
+  // the main window's tabs and menus follow. False when the file was refused
+  // or the catalogue could not be saved, and nothing changed; `message` says
+  // what was added, or why not, in words fit for the user.
   bool importOpml(const QString &fileName, QString *message = nullptr);
   bool exportOpml(const QString &fileName, QString *message = nullptr);
 
