@@ -148,7 +148,7 @@ TLine keyLine(const QString &key, const QString &value) {
   TLine line;
   line.body = TCodepage::toCp1251(key) + '=' + TCodepage::toCp1251(value);
   line.end = kCrLf;
-  line.kind = TLineKind::Key;
+  classify(line); // read back as a parse of the file would, quotes and all
   return line;
 }
 
@@ -170,7 +170,7 @@ void appendSection(TLines &lines, const QString &section, const QString &key,
   TLine header;
   header.body = '[' + TCodepage::toCp1251(section) + ']';
   header.end = kCrLf;
-  header.kind = TLineKind::Section;
+  classify(header);
   lines.append(header);
   lines.append(keyLine(key, value));
 }
@@ -181,13 +181,17 @@ void replaceValue(TLine &line, const QString &value) {
   const QString decoded = TCodepage::fromCp1251(line.body);
   const QStringView key = trimBlanks(QStringView(decoded).first(decoded.indexOf(u'=')));
   line.body = TCodepage::toCp1251(key) + '=' + TCodepage::toCp1251(value);
+  classify(line);
 }
 
 } // namespace
 
+// The file as read at BeginUpdate and its lines as changed since: kept parsed,
+// so that a catalogue of thousands of keys costs one parse and one join, not
+// one of each per key.
 struct TIniFile::TPending {
   QByteArray original;
-  QByteArray content;
+  TLines lines;
 };
 
 void TIniFile::TPendingDeleter::operator()(TPending *pending) const {
@@ -196,38 +200,38 @@ void TIniFile::TPendingDeleter::operator()(TPending *pending) const {
 
 TIniFile::TIniFile(const QString &fileName) : FFileName(fileName) {}
 
-// The file's bytes as the next read or write sees them: pending changes
-// first, else the disk. `readable` is false when the file exists but cannot
-// be read.
+// The file's bytes as the next write sees them. `readable` is false when the
+// file exists but cannot be read.
 QByteArray TIniFile::Content(bool *readable) const {
-  if (FPending) {
-    if (readable)
-      *readable = true;
-    return FPending->content;
-  }
   const std::optional<QByteArray> content = readContent(FFileName);
   if (readable)
     *readable = content.has_value();
   return content.value_or(QByteArray());
 }
 
+// Shows `visit` the lines as the next read sees them: pending changes first,
+// else the disk.
+template <typename Visit> auto TIniFile::Read(Visit visit) const {
+  return FPending ? visit(std::as_const(FPending->lines)) : visit(parse(Content(nullptr)));
+}
+
 // Applies one edit to the lines; a change is stored at once, or kept for
 // EndUpdate while an update is open. `edit` returns false when it found
 // nothing to change.
 template <typename Edit> bool TIniFile::Change(Edit edit) {
+  FError.clear();
+  if (FPending) {
+    edit(FPending->lines);
+    return true;
+  }
   bool readable = true;
   const QByteArray content = Content(&readable);
   if (!readable)
     return Fail();
   TLines lines = parse(content);
   const QByteArray updated = edit(lines) ? join(lines) : content;
-  FError.clear();
   if (updated == content)
     return true;
-  if (FPending) {
-    FPending->content = updated;
-    return true;
-  }
   return Store(updated);
 }
 
@@ -236,7 +240,7 @@ bool TIniFile::BeginUpdate() {
   const QByteArray content = Content(&readable);
   if (!readable)
     return Fail();
-  FPending.reset(new TPending{content, content});
+  FPending.reset(new TPending{content, parse(content)});
   return true;
 }
 
@@ -244,20 +248,22 @@ bool TIniFile::EndUpdate() {
   if (!FPending)
     return true;
   const std::unique_ptr<TPending, TPendingDeleter> pending = std::move(FPending);
-  if (pending->content == pending->original)
+  const QByteArray content = join(pending->lines);
+  if (content == pending->original)
     return true;
-  return Store(pending->content);
+  return Store(content);
 }
 
 QString TIniFile::ReadString(const QString &section, const QString &key,
                              const QString &fallback) const {
-  const TLines lines = parse(Content(nullptr));
-  const TLine *line = findKeyLine(lines, section, key);
-  return line ? line->value : fallback;
+  return Read([&](const TLines &lines) {
+    const TLine *line = findKeyLine(lines, section, key);
+    return line ? line->value : fallback;
+  });
 }
 
 bool TIniFile::SectionExists(const QString &section) const {
-  return findSection(parse(Content(nullptr)), section) >= 0;
+  return Read([&](const TLines &lines) { return findSection(lines, section) >= 0; });
 }
 
 bool TIniFile::SectionHasKeys(const QString &section) const {
@@ -265,24 +271,25 @@ bool TIniFile::SectionHasKeys(const QString &section) const {
 }
 
 QStringList TIniFile::ReadSections() const {
-  QStringList names;
-  for (const TLine &line : parse(Content(nullptr)))
-    if (line.kind == TLineKind::Section)
-      appendName(names, line.name);
-  return names;
+  return Read([](const TLines &lines) {
+    QStringList names;
+    for (const TLine &line : lines)
+      if (line.kind == TLineKind::Section)
+        appendName(names, line.name);
+    return names;
+  });
 }
 
 QStringList TIniFile::ReadSection(const QString &section) const {
-  const TLines lines = parse(Content(nullptr));
-  const qsizetype header = findSection(lines, section);
-  QStringList keys;
-  if (header < 0)
+  return Read([&](const TLines &lines) {
+    const qsizetype header = findSection(lines, section);
+    QStringList keys;
+    const qsizetype end = header < 0 ? header : sectionEnd(lines, header);
+    for (qsizetype i = header + 1; i < end; ++i)
+      if (lines[i].kind == TLineKind::Key)
+        appendName(keys, lines[i].name);
     return keys;
-  const qsizetype end = sectionEnd(lines, header);
-  for (qsizetype i = header + 1; i < end; ++i)
-    if (lines[i].kind == TLineKind::Key)
-      appendName(keys, lines[i].name);
-  return keys;
+  });
 }
 
 bool TIniFile::WriteString(const QString &section, const QString &key, const QString &value) {

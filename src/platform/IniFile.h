@@ -39,6 +39,8 @@ public:
   // Gathers the writes that follow into one replacement of the file, made by
   // EndUpdate: a crash between them can then never leave some of a related
   // set of changes on disk without the others. Reads in between see them.
+  // The file is read and parsed once for all of them, so many reads too are
+  // best made inside an update that writes nothing.
   bool BeginUpdate();
   bool EndUpdate();
 
@@ -51,6 +53,7 @@ private:
     void operator()(TPending *pending) const;
   };
   template <typename Edit> bool Change(Edit edit);
+  template <typename Visit> auto Read(Visit visit) const;
   QByteArray Content(bool *readable) const;
 
   QString FFileName;

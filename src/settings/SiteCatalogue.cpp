@@ -115,7 +115,9 @@ void AddArchiveSite(TSiteCatalogue &sites) {
 
 bool ReadSites(TSiteCatalogue &sites, const QString &fileName) {
   sites.clear();
-  const TIniFile ini(fileName);
+  // An update that writes nothing: the file is parsed once, not once a key.
+  TIniFile ini(fileName);
+  ini.BeginUpdate();
   for (const int site : siteSections(ini)) {
     if (ini.SectionHasKeys(sectionName(site)))
       readSite(ini, site, sites);
