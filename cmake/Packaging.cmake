@@ -25,9 +25,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vornix.example.org/ru/softsother/catalogs/vx/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What dpkg-shlibdeps cannot see in the executable: the sound server's plug-in
-# that libcanberra loads by name, Qt's platform plug-ins, the opener of links
-# and the certificates that https feeds are checked against.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra-pulse, qt6-qpa-plugins, xdg-utils, ca-certificates")
+# What dpkg-shlibdeps cannot see in the executable: libcurl and libcanberra,
+# which vx opens by name when first used, the sound server's plug-in that
+# libcanberra loads by name, Qt's platform plug-ins, the opener of links and
+# the certificates that https feeds are checked against.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libcurl4, libcanberra0, libcanberra-pulse, qt6-qpa-plugins, xdg-utils, ca-certificates")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -26,7 +26,8 @@ struct TFeedWatch::TShared {
   std::condition_variable changed;
   std::optional<TWatchedFeed> job;
   bool stopping = false;
-  bool finished = false;
+  bool finished = true; // until a thread runs
+
   TFeedWatch *owner = nullptr;
   TWatchChecker checker;
 
@@ -59,13 +60,24 @@ TFeedWatch::TFeedWatch(QObject *parent)
   FHandOn->setSingleShot(true);
   FHandOn->setInterval(0);
   connect(FHandOn, &QTimer::timeout, this, &TFeedWatch::handOn);
+}
+
+// The thread comes with the first check: a watch that is off, or has
+// nothing to watch, costs no thread.
+bool TFeedWatch::startThread() {
+  if (FThreadStarted)
+    return true;
+  FShared->finished = false;
   try {
     std::thread([shared = FShared] { shared->run(); }).detach();
   } catch (const std::system_error &error) {
     qCWarning(lcWatch) << "cannot start the watch's thread:" << error.what();
     FStopped = true;
     FShared->finished = true;
+    return false;
   }
+  FThreadStarted = true;
+  return true;
 }
 
 TFeedWatch::~TFeedWatch() {
@@ -124,7 +136,7 @@ void TFeedWatch::reschedule() {
 // A check that outlasts its share of the interval delays the rest: the
 // rotation waits for it instead of queueing transfers behind it.
 void TFeedWatch::startNext() {
-  if (FChecking || FStopped || FFeeds.isEmpty())
+  if (FChecking || FStopped || FFeeds.isEmpty() || !startThread())
     return;
   FNext %= FFeeds.size();
   {

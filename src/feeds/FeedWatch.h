@@ -51,6 +51,7 @@ private:
   struct TShared;
 
   void startNext();
+  bool startThread();
   void deliver(const TWatchedFeed &feed, const TWatchResult &result);
   void handOn();
   void reschedule();
@@ -65,4 +66,5 @@ private:
   bool FActive = false;
   bool FChecking = false;
   bool FStopped = false;
+  bool FThreadStarted = false;
 };

@@ -1,13 +1,13 @@
 #include "platform/EventSound.h"
 
 #include "platform/BusyWait.h"
+#include "platform/LazyLibraries.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
-#include <canberra.h>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -130,7 +130,7 @@ public:
     for (TCommand command = next(); command.kind != TCommand::Quit; command = next())
       execute(command);
     if (FContext)
-      call([&] { return ca_context_destroy(FContext); });
+      call([&] { return FCa->context_destroy(FContext); });
     {
       const std::lock_guard lock(FShared->Mutex);
       FShared->Ended = true;
@@ -152,13 +152,14 @@ private:
   }
 
   void openContext() {
-    if (call([&] { return ca_context_create(&FContext); }) != CA_SUCCESS) {
+    FCa = CanberraApi();
+    if (!FCa || call([&] { return FCa->context_create(&FContext); }) != CA_SUCCESS) {
       FContext = nullptr;
       return;
     }
     call([&] {
-      return ca_context_change_props(FContext, CA_PROP_APPLICATION_NAME, "Vornix",
-                                     CA_PROP_APPLICATION_ID, "vornix", nullptr);
+      return FCa->context_change_props(FContext, CA_PROP_APPLICATION_NAME, "Vornix",
+                                       CA_PROP_APPLICATION_ID, "vornix", nullptr);
     });
   }
 
@@ -181,7 +182,7 @@ private:
   void execute(const TCommand &command) {
     if (command.kind == TCommand::Cancel) {
       if (FContext)
-        call([&] { return ca_context_cancel(FContext, command.id); });
+        call([&] { return FCa->context_cancel(FContext, command.id); });
       return;
     }
     const int result = FContext ? call([&] { return play(command); }) : CA_ERROR_NOTAVAILABLE;
@@ -199,16 +200,16 @@ private:
 
   int play(const TCommand &command) {
     ca_proplist *props = nullptr;
-    if (ca_proplist_create(&props) != CA_SUCCESS)
+    if (FCa->proplist_create(&props) != CA_SUCCESS)
       return CA_ERROR_OOM;
-    ca_proplist_sets(props, CA_PROP_MEDIA_FILENAME, command.path.constData());
-    ca_proplist_sets(props, CA_PROP_MEDIA_ROLE, "event");
+    FCa->proplist_sets(props, CA_PROP_MEDIA_FILENAME, command.path.constData());
+    FCa->proplist_sets(props, CA_PROP_MEDIA_ROLE, "event");
     // The user may replace a sound file at any time; a cached copy in the
     // sound server would go on playing the old one.
-    ca_proplist_sets(props, CA_PROP_CANBERRA_CACHE_CONTROL, "never");
-    const int result = ca_context_play_full(FContext, command.id, props,
-                                            &TEventSound::TShared::onFinished, FShared.get());
-    ca_proplist_destroy(props);
+    FCa->proplist_sets(props, CA_PROP_CANBERRA_CACHE_CONTROL, "never");
+    const int result = FCa->context_play_full(FContext, command.id, props,
+                                              &TEventSound::TShared::onFinished, FShared.get());
+    FCa->proplist_destroy(props);
     return result;
   }
 
@@ -226,7 +227,7 @@ private:
     });
     for (const std::uint32_t id : playing) {
       int stillPlaying = 1;
-      call([&] { return ca_context_playing(FContext, id, &stillPlaying); });
+      call([&] { return FCa->context_playing(FContext, id, &stillPlaying); });
       if (stillPlaying != 0) {
         FSilent.erase(id);
       } else if (!FSilent.insert(id).second) {
@@ -247,21 +248,31 @@ private:
   }
 
   std::shared_ptr<TEventSound::TShared> FShared;
+  const TCanberraApi *FCa = nullptr;
   ca_context *FContext = nullptr;
   std::set<std::uint32_t> FSilent; // found not playing once
 };
 
 } // namespace
 
-TEventSound::TEventSound() : d(std::make_shared<TShared>()) {
+TEventSound::TEventSound() : d(std::make_shared<TShared>()) {}
+
+// The worker, and the sound server's client with it, comes with the first
+// sound: many sessions never play one.
+void TEventSound::startWorker() {
+  if (d->Worker.joinable() || d->unusable())
+    return;
   try {
     d->Worker = std::thread([shared = d] { TSoundWorker(shared).run(); });
   } catch (const std::system_error &) {
+    const std::lock_guard lock(d->Mutex);
     d->Ended = true;
   }
 }
 
 TEventSound::~TEventSound() {
+  if (!d->Worker.joinable())
+    return;
   {
     const std::lock_guard lock(d->Mutex);
     d->Commands.clear();
@@ -270,8 +281,6 @@ TEventSound::~TEventSound() {
   std::unique_lock lock(d->Mutex);
   const bool ended = d->Changed.wait_for(lock, milliseconds(GraceMs), [&] { return d->Ended; });
   lock.unlock();
-  if (!d->Worker.joinable())
-    return;
   // A worker hung in a stopped sound server is left behind; it owns its state.
   if (ended)
     d->Worker.join();
@@ -284,7 +293,10 @@ TEventSound::~TEventSound() {
 std::uint32_t TEventSound::start(const QString &fileName) {
   if (FAsyncId != NoSound)
     cancel(std::exchange(FAsyncId, NoSound));
-  if (fileName.isEmpty() || !QFileInfo(fileName).isFile() || d->unusable())
+  if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+    return NoSound;
+  startWorker();
+  if (d->unusable())
     return NoSound;
   if (++FLastId == NoSound)
     ++FLastId;

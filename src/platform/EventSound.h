@@ -36,6 +36,7 @@ public:
   struct TShared;
 
 private:
+  void startWorker();
   std::uint32_t start(const QString &fileName);
   void cancel(std::uint32_t id);
 

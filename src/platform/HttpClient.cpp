@@ -1,5 +1,6 @@
 #include "platform/HttpClient.h"
 
+#include "platform/LazyLibraries.h"
 #include "platform/SaveFile.h"
 
 #include <QDateTime>
@@ -9,33 +10,29 @@
 #include <QSaveFile>
 #include <QUrl>
 
-#include <curl/curl.h>
 #include <memory>
 #include <mutex>
 #include <utility>
 
 namespace {
 
+// Reached only once download() has opened libcurl.
+const TCurlApi &curl() {
+  return *CurlApi();
+}
+
 struct TCurlDeleter {
-  void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+  void operator()(CURL *handle) const { curl().easy_cleanup(handle); }
 };
 struct TCurlListDeleter {
-  void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+  void operator()(curl_slist *list) const { curl().slist_free_all(list); }
 };
 using TCurlHandle = std::unique_ptr<CURL, TCurlDeleter>;
 struct TCurlMultiDeleter {
-  void operator()(CURLM *multi) const { curl_multi_cleanup(multi); }
+  void operator()(CURLM *multi) const { curl().multi_cleanup(multi); }
 };
 using TCurlList = std::unique_ptr<curl_slist, TCurlListDeleter>;
 using TCurlMulti = std::unique_ptr<CURLM, TCurlMultiDeleter>;
-
-// curl_global_init must run once before the first handle; a function-local static runs
-// it exactly once even when two threads arrive together. It is never undone: the
-// process keeps downloading until it ends.
-CURLcode curlGlobalInit() {
-  static const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT);
-  return code;
-}
 
 bool isSuccess(long status) {
   return status >= 200 && status <= 299;
@@ -43,7 +40,7 @@ bool isSuccess(long status) {
 
 long responseCode(CURL *handle) {
   long status = 0;
-  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  curl().easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   return status;
 }
 
@@ -143,9 +140,9 @@ TCurlList requestHeaders(const THttpOptions &options) {
     lines.append("If-Modified-Since: " + options.ifModifiedSince);
   curl_slist *list = nullptr;
   for (const QByteArray &header : std::as_const(lines)) {
-    curl_slist *extended = curl_slist_append(list, header.constData());
+    curl_slist *extended = curl().slist_append(list, header.constData());
     if (!extended) {
-      curl_slist_free_all(list);
+      curl().slist_free_all(list);
       return {};
     }
     list = extended;
@@ -161,39 +158,42 @@ CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &
     if (first == CURLE_OK)
       first = code;
   };
-  keep(curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer));
-  keep(curl_easy_setopt(handle, CURLOPT_URL, url.constData()));
-  keep(curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"));
+  keep(curl().easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer));
+  keep(curl().easy_setopt(handle, CURLOPT_URL, url.constData()));
+  keep(curl().easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"));
   const bool secureOnly = options.keepHttps && url.toLower().startsWith("https:");
-  keep(curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, secureOnly ? "https" : "http,https"));
-  keep(curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L));
-  keep(curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects)));
-  keep(curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.constData()));
-  keep(curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers));
+  keep(
+      curl().easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, secureOnly ? "https" : "http,https"));
+  keep(curl().easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L));
+  keep(curl().easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects)));
+  keep(curl().easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.constData()));
+  keep(curl().easy_setopt(handle, CURLOPT_HTTPHEADER, headers));
   if (!options.caFile.isEmpty())
-    keep(curl_easy_setopt(handle, CURLOPT_CAINFO, options.caFile.constData()));
+    keep(curl().easy_setopt(handle, CURLOPT_CAINFO, options.caFile.constData()));
   // Signals would be the only way libcurl could time out name lookups, and they do
   // not mix with a GUI process.
-  keep(curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L));
-  keep(curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT,
-                        static_cast<long>(options.connectTimeoutSeconds)));
-  keep(curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(options.lowSpeedBytes)));
-  keep(
-      curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.lowSpeedSeconds)));
+  keep(curl().easy_setopt(handle, CURLOPT_NOSIGNAL, 1L));
+  keep(curl().easy_setopt(handle, CURLOPT_CONNECTTIMEOUT,
+                          static_cast<long>(options.connectTimeoutSeconds)));
+  keep(curl().easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT,
+                          static_cast<long>(options.lowSpeedBytes)));
+  keep(curl().easy_setopt(handle, CURLOPT_LOW_SPEED_TIME,
+                          static_cast<long>(options.lowSpeedSeconds)));
   if (options.totalTimeoutSeconds > 0)
-    keep(curl_easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(options.totalTimeoutSeconds)));
+    keep(curl().easy_setopt(handle, CURLOPT_TIMEOUT,
+                            static_cast<long>(options.totalTimeoutSeconds)));
   // Refuses an announced oversized body before any of it is read; the write
   // callback catches the bodies that do not announce their length.
   if (options.maxBytes > 0)
-    keep(curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
-                          static_cast<curl_off_t>(options.maxBytes)));
-  keep(curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody));
-  keep(curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink));
-  keep(curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, readHeader));
-  keep(curl_easy_setopt(handle, CURLOPT_HEADERDATA, headerSink));
+    keep(curl().easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                            static_cast<curl_off_t>(options.maxBytes)));
+  keep(curl().easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody));
+  keep(curl().easy_setopt(handle, CURLOPT_WRITEDATA, sink));
+  keep(curl().easy_setopt(handle, CURLOPT_HEADERFUNCTION, readHeader));
+  keep(curl().easy_setopt(handle, CURLOPT_HEADERDATA, headerSink));
   // An empty string offers every encoding this libcurl can decode.
   if (options.acceptCompressed)
-    keep(curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""));
+    keep(curl().easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""));
   return first;
 }
 
@@ -201,7 +201,7 @@ CURLcode configure(CURL *handle, const THttpOptions &options, const QByteArray &
 // has, the server went silent in the middle of the transfer.
 bool reachedServer(CURL *handle) {
   curl_off_t pretransfer = 0;
-  curl_easy_getinfo(handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+  curl().easy_getinfo(handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
   return pretransfer > 0;
 }
 
@@ -252,7 +252,7 @@ THttpOutcome outcomeOfCurl(CURLcode code, long status, bool reached) {
 QString curlError(CURLcode code, const char *errorBuffer) {
   if (errorBuffer[0] != '\0')
     return QString::fromUtf8(errorBuffer).trimmed();
-  return QString::fromUtf8(curl_easy_strerror(code));
+  return QString::fromUtf8(curl().easy_strerror(code));
 }
 
 THttpResult resultOf(CURLcode code, const TBodySink &sink, const THeaderSink &headers,
@@ -327,22 +327,22 @@ struct THttpClient::TAbort {
     const std::lock_guard lock(Mutex);
     Aborted = true;
     if (Multi)
-      curl_multi_wakeup(Multi);
+      curl().multi_wakeup(Multi);
   }
 
   // Runs the transfer to its end through a multi handle, whose wait for the
   // server abort() can cut short: a silent server would otherwise hold an
   // abort back until libcurl next looks at its progress.
   CURLcode perform(CURL *handle) {
-    const TCurlMulti multi(curl_multi_init());
-    if (!multi || curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
+    const TCurlMulti multi(curl().multi_init());
+    if (!multi || curl().multi_add_handle(multi.get(), handle) != CURLM_OK)
       return CURLE_OUT_OF_MEMORY;
     CURLcode code = CURLE_ABORTED_BY_CALLBACK;
     if (enter(multi.get())) {
       code = drive(multi.get());
       enter(nullptr);
     }
-    curl_multi_remove_handle(multi.get(), handle);
+    curl().multi_remove_handle(multi.get(), handle);
     return code;
   }
 
@@ -356,11 +356,11 @@ private:
   CURLcode drive(CURLM *multi) {
     while (!aborted()) {
       int running = 0;
-      if (curl_multi_perform(multi, &running) != CURLM_OK)
+      if (curl().multi_perform(multi, &running) != CURLM_OK)
         return CURLE_FAILED_INIT;
       if (running == 0)
         return finishedCode(multi);
-      if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+      if (curl().multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
         return CURLE_FAILED_INIT;
     }
     return CURLE_ABORTED_BY_CALLBACK;
@@ -368,7 +368,7 @@ private:
 
   static CURLcode finishedCode(CURLM *multi) {
     int left = 0;
-    while (const CURLMsg *message = curl_multi_info_read(multi, &left)) {
+    while (const CURLMsg *message = curl().multi_info_read(multi, &left)) {
       if (message->msg == CURLMSG_DONE)
         return message->data.result;
     }
@@ -394,15 +394,15 @@ void THttpClient::abort() const {
 }
 
 THttpResult THttpClient::download(const QString &url, const QString &fileName) const {
-  if (const CURLcode code = curlGlobalInit(); code != CURLE_OK)
-    return failure(THttpOutcome::ConnectFailed, QString::fromUtf8(curl_easy_strerror(code)));
+  if (QString error; !CurlApi(&error))
+    return failure(THttpOutcome::ConnectFailed, u"libcurl: " + error);
 
   // Never fileName itself: the previous good copy stays until a new one is complete.
   QSaveFile file(fileName);
   if (QString error; !openTarget(file, error))
     return failure(THttpOutcome::WriteFailed, error);
 
-  const TCurlHandle handle(curl_easy_init());
+  const TCurlHandle handle(curl().easy_init());
   const TCurlList headers = requestHeaders(FOptions);
   if (!handle || !headers)
     return failure(THttpOutcome::ConnectFailed, QStringLiteral("Cannot set up libcurl"));
