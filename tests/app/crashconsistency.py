@@ -20,7 +20,7 @@ import xml.etree.ElementTree as ET
 from vxrun import (STARTED, Server, check, close, ended, folder, main, put, rss, run, said, scratch,
                    start, wait_until)
 
-ROUNDS, BUDGET_SECONDS, FEWEST_ROUNDS = 300, 80, 150
+ROUNDS, BUDGET_SECONDS, FEWEST_ROUNDS = 150, 60, 75
 WRITERS = ("ini", "side", "text", "download", "source")
 FEED, ARCHIVE = os.path.join("xml", "1rss.xml"), os.path.join("xml", "0vx_arhive.xml")
 WATCH = os.path.join("xml", "watch") + os.sep
