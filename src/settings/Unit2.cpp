@@ -335,6 +335,7 @@ bool TFormSetting::filterUsesOr() const {
 // in the controls until another site is chosen.
 void TFormSetting::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
+  fillEditor();
   if (!event->spontaneous() && !(FHost && FHost->destroying()))
     Button2->setEnabled(false);
   showAutostart();

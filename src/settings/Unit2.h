@@ -137,6 +137,7 @@ private:
   void selectQuietly(int index);
   bool selectedIsArchive() const;
   void lockEditor(bool locked);
+  void fillEditor();
   void ShowFeedRows();
   void ClearFeedRows();
   TRSSItemData CollectFeedRows() const;
@@ -148,6 +149,7 @@ private:
 
   TSettingsHost *FHost = nullptr;
   TSiteCatalogue Sites;
+  bool FEditorFilled = false; // the feed rows made, at the first show
   QVBoxLayout *FRows = nullptr;
   bool FReadingSettings = false;
   bool FSaving = false; // from "Сохранить" until the site is written

@@ -72,7 +72,7 @@ bool TFormSetting::importOpml(const QString &fileName, QString *message) {
 // whatever is typed there and not yet saved, so that the next "Сохранить"
 // keeps them.
 void TFormSetting::showImportedRows(int site, int feedsBefore) {
-  if (site < 0 || selectedIsArchive())
+  if (!FEditorFilled || site < 0 || selectedIsArchive())
     return;
   const TRSSItemData *record = Sites.record(site);
   for (int j = feedsBefore; j < record->RSSURLs.size(); ++j)

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -115,6 +116,7 @@ void TFormSetting::LESiteNameChange() {
 
 // Nothing joins the catalogue until "Сохранить".
 void TFormSetting::Button3Click() {
+  FEditorFilled = true;
   selectQuietly(-1);
   LESiteName->setText(u"Новый"_s);
   lockEditor(false);
@@ -127,6 +129,7 @@ void TFormSetting::Button3Click() {
 }
 
 void TFormSetting::Button4Click() {
+  fillEditor();
   TRSSItem *row = addFeedRow(QString(), QString());
   row->FRSSName->setFocus(Qt::OtherFocusReason);
   // Once the rows are laid out anew, the new one is scrolled into view.
@@ -140,6 +143,7 @@ void TFormSetting::Button4Click() {
 void TFormSetting::Button2Click() {
   if (FSaving)
     return;
+  fillEditor();
   Button2->setEnabled(false);
   Button6->setEnabled(false);
   FSaving = true;
@@ -224,7 +228,20 @@ void TFormSetting::removeFeedRow(TRSSItem *row) {
   Button2->setEnabled(true);
 }
 
+// The rows are widgets of their own, a dozen per site: they are made when the
+// window is first shown, or first used unseen (by a screen reader, say), not
+// at every start and every change of tab before.
+void TFormSetting::fillEditor() {
+  if (std::exchange(FEditorFilled, true))
+    return;
+  ClearFeedRows();
+  ShowFeedRows();
+  lockEditor(selectedIsArchive());
+}
+
 void TFormSetting::ShowFeedRows() {
+  if (!FEditorFilled)
+    return;
   const int site = selectedSite();
   const TRSSItemData *record = site >= 0 && site < Sites.count() ? Sites.record(site) : nullptr;
   for (int j = 0; record && j < record->RSSURLs.size(); ++j)
