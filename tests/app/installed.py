@@ -11,6 +11,12 @@ from vxrun import (check, close, double_click_icon, main, out, run, scratch, sho
                    tray_icon, wait_until, window_id)
 
 
+def loaded(process, *libraries):
+    with open(f"/proc/{process.pid}/maps", encoding="utf-8") as maps:
+        text = maps.read()
+    return any(f"/{library}.so" in text for library in libraries)
+
+
 def installed(build):
     root = scratch()
     prefix, home = os.path.join(root, "usr"), os.path.join(root, "home")
@@ -21,6 +27,8 @@ def installed(build):
     process = start(root, env=env, command=[os.path.join(prefix, "bin", "vx"), "--hidden"])
     wait_until("the icon in the tray", tray_icon)
     check(window_id(process.pid) is None, "the window showed")
+    # Nothing downloaded yet, so libcurl and its TLS have not been opened.
+    check(not loaded(process, "libcurl"), "libcurl opened at start")
     double_click_icon()
     shown(process)
     data = os.path.join(home, ".local", "share", "Vornix")
@@ -31,6 +39,8 @@ def installed(build):
     wait_until("the shipped sound to play",
                lambda: f'media.filename = "{sound}"' in out("pactl", "list", "sink-inputs"),
                timeout=20)
+    check(loaded(process, "libcurl") and loaded(process, "libcanberra"),
+          "libcurl or libcanberra not opened once used")
     close(process, by_signal=True)
     check(os.path.isfile(os.path.join(data, "vx.ini")), "the window's state was not saved")
     check(os.listdir(os.path.join(prefix, "bin")) == ["vx"], "vx wrote beside itself")
