@@ -10,10 +10,9 @@
 // end of the first round (every file written, caches warm) to the end.
 // Run it through scripts/bench.
 #include "Measure.h"
+#include "WatchWindow.h"
 #include "app/Unit1.h"
 #include "feeds/FeedWatch.h"
-#include "platform/Connectivity.h"
-#include "platform/DataFolder.h"
 #include "settings/Unit2.h"
 #include "support/Controls.h"
 #include "support/TestHttpServer.h"
@@ -111,11 +110,9 @@ struct TMemory {
 } // namespace
 
 int main(int argc, char **argv) {
-  qputenv("VORNIX_ZENTARA_URL", "http://127.0.0.1:1/_vx_advertising/advertising_show.php");
   QApplication app(argc, argv);
   QTemporaryDir folder;
-  TDataFolder::setPath(folder.path());
-  TConnectivity::setProbe([] { return true; });
+  PrepareWatchRun(folder);
   TTestHttpServer server;
   if (!server.start() || !writeCatalogue(folder.path(), server))
     return 1;
@@ -163,14 +160,10 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
-  form.N9Click();
+  ShowFiltered(form, settings, QStringLiteral("qt"));
   // Set as the user would, once the window is up: the settings then apply at once.
   Control<QComboBox>(&settings, "CBTimeOut")->setCurrentText(QStringLiteral("5"));
   Control<QCheckBox>(&settings, "ChBWatchAll")->setChecked(true);
-  Control<QLineEdit>(&form, "EditFilter")->setText(QStringLiteral("qt"));
-  QTest::keyClick(Control<QLineEdit>(&form, "EditFilter"), Qt::Key_End); // as typing it ends
-  Control<QCheckBox>(&form, "ChBFiltered")->setChecked(true);
   form.N9Click(); // to the tray, where it spends its weeks
   TFeedWatch &watch = *form.feedWatch();
   if (watch.feeds().size() != kFeeds || !watch.isActive() ||

@@ -11,10 +11,9 @@
 // thread never kept from its event loop more than 16 ms (the longest gap
 // between two turns of it, measured in a second run).
 #include "Measure.h"
+#include "WatchWindow.h"
 #include "app/Unit1.h"
 #include "feeds/FeedWatch.h"
-#include "platform/Connectivity.h"
-#include "platform/DataFolder.h"
 #include "settings/Unit2.h"
 #include "support/Controls.h"
 #include "support/TestHttpServer.h"
@@ -25,7 +24,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -84,11 +82,9 @@ double cpuSeconds() {
 } // namespace
 
 int main(int argc, char **argv) {
-  qputenv("VORNIX_ZENTARA_URL", "http://127.0.0.1:1/_vx_advertising/advertising_show.php");
   QApplication app(argc, argv);
   QTemporaryDir folder;
-  TDataFolder::setPath(folder.path());
-  TConnectivity::setProbe([] { return true; });
+  PrepareWatchRun(folder);
   TTestHttpServer server;
   if (!server.start() || !writeCatalogue(folder.path(), server))
     return 1;
@@ -105,11 +101,7 @@ int main(int argc, char **argv) {
 
   TForm1 form;
   TFormSetting settings(&form);
-  Control<QCheckBox>(&settings, "ChBSoundsUse")->setChecked(true);
-  form.N9Click();
-  Control<QLineEdit>(&form, "EditFilter")->setText(QStringLiteral("проект"));
-  QTest::keyClick(Control<QLineEdit>(&form, "EditFilter"), Qt::Key_End); // as typing it ends
-  Control<QCheckBox>(&form, "ChBFiltered")->setChecked(true);
+  ShowFiltered(form, settings, QStringLiteral("проект"));
   TFeedWatch &watch = *form.feedWatch();
   if (watch.feeds().size() != kSites * kCategories)
     return 1;
