@@ -27,7 +27,6 @@ struct TFeedWatch::TShared {
   std::optional<TWatchedFeed> job;
   bool stopping = false;
   bool finished = true; // until a thread runs
-
   TFeedWatch *owner = nullptr;
   TWatchChecker checker;
 

@@ -149,7 +149,7 @@ private:
 
   TSettingsHost *FHost = nullptr;
   TSiteCatalogue Sites;
-  bool FEditorFilled = false; // the feed rows made, at the first show
+  bool FEditorFilled = false; // the feed rows made, at the first show or use
   QVBoxLayout *FRows = nullptr;
   bool FReadingSettings = false;
   bool FSaving = false; // from "Сохранить" until the site is written
